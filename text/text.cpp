@@ -1,13 +1,18 @@
 #include "text/text.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
 namespace kessrune {
 namespace {
 
-constexpr bool isHigh(unsigned char c) { return c >= 0x80; }
-constexpr bool isHigh(char c) { return isHigh(static_cast<unsigned char>(c)); }
+constexpr bool isHigh(unsigned char c) {
+    return c >= 0x80;
+}
+constexpr bool isHigh(char c) {
+    return isHigh(static_cast<unsigned char>(c));
+}
 
 constexpr unsigned char foldAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
@@ -16,11 +21,14 @@ constexpr unsigned char foldAscii(unsigned char c) {
 // Width of the character that starts at offset `i` of the walk: two bytes for
 // a byte 0x80-0xFF, one otherwise (an incomplete final character counts 2 and
 // so runs off the end, which every caller treats as the end of the walk).
-inline std::size_t charWidth(std::string_view t, std::size_t i) { return isHigh(t[i]) ? 2 : 1; }
+inline std::size_t charWidth(std::string_view t, std::size_t i) {
+    return isHigh(t[i]) ? 2 : 1;
+}
 
 bool equalsIgnoringCase(const char* a, const char* b, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
-        if (foldAscii(static_cast<unsigned char>(a[i])) != foldAscii(static_cast<unsigned char>(b[i])))
+        if (foldAscii(static_cast<unsigned char>(a[i])) !=
+            foldAscii(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;
@@ -33,7 +41,7 @@ bool equalsIgnoringCase(const char* a, const char* b, std::size_t n) {
 // forward, so every byte is counted back at most once and the whole scan stays
 // linear even on texts made only of lead bytes.
 class Matcher {
-public:
+  public:
     Matcher(std::string_view t, std::string_view x, bool ignoreCase)
         : t_(t), x_(x), ignoreCase_(ignoreCase) {
         if (ignoreCase_) {
@@ -49,11 +57,13 @@ public:
     // the walk (the walk's start, or just past an earlier match or
     // character); npos when there is none.
     std::size_t next(std::size_t from) {
-        if (from > known_) known_ = from;
+        if (from > known_)
+            known_ = from;
         std::size_t q = from;
         while (true) {
             q = candidate(q);
-            if (q == std::string_view::npos) return q;
+            if (q == std::string_view::npos)
+                return q;
             if (onBoundary(q)) {
                 known_ = q;
                 return q;
@@ -64,31 +74,46 @@ public:
         }
     }
 
-private:
+  private:
     std::size_t candidate(std::size_t from) {
-        if (t_.size() < x_.size() || from > t_.size() - x_.size()) return std::string_view::npos;
-        if (!ignoreCase_) return t_.find(x_, from);
+        if (t_.size() < x_.size() || from > t_.size() - x_.size())
+            return std::string_view::npos;
+        if (!ignoreCase_)
+            return t_.find(x_, from);
+        // Ignoring case, the first byte of a match is one of two bytes. The
+        // next offset of each is cached, so each of the two memchr scans
+        // passes over the text once however many candidates fail.
         const std::size_t last = t_.size() - x_.size();  // last offset a match may start at
-        const char* base = t_.data();
         std::size_t q = from;
         while (q <= last) {
-            const std::size_t span = last - q + 1;
-            const void* lo = std::memchr(base + q, lower_, span);
-            const void* up = upper_ == lower_ ? nullptr : std::memchr(base + q, upper_, span);
-            const char* hit = static_cast<const char*>(lo);
-            if (up != nullptr && (hit == nullptr || static_cast<const char*>(up) < hit))
-                hit = static_cast<const char*>(up);
-            if (hit == nullptr) return std::string_view::npos;
-            q = static_cast<std::size_t>(hit - base);
-            if (equalsIgnoringCase(hit + 1, x_.data() + 1, x_.size() - 1)) return q;
-            ++q;
+            std::size_t hit = nextOf(lower_, nextLower_, q, last);
+            if (upper_ != lower_)
+                hit = std::min(hit, nextOf(upper_, nextUpper_, q, last));
+            if (hit == std::string_view::npos)
+                return hit;
+            if (equalsIgnoringCase(t_.data() + hit + 1, x_.data() + 1, x_.size() - 1))
+                return hit;
+            q = hit + 1;
         }
         return std::string_view::npos;
     }
 
+    // The first offset in [q, last] holding `c`, or npos; `cache` keeps the
+    // answer of an earlier call, still right while it is not behind `q`.
+    std::size_t nextOf(char c, std::size_t& cache, std::size_t q, std::size_t last) const {
+        if (cache != kUnknown && (cache == std::string_view::npos || cache >= q))
+            return cache;
+        const void* hit = std::memchr(t_.data() + q, c, last - q + 1);
+        cache = hit == nullptr
+                    ? std::string_view::npos
+                    : static_cast<std::size_t>(static_cast<const char*>(hit) - t_.data());
+        return cache;
+    }
+
     bool onBoundary(std::size_t q) const {
         std::size_t run = 0;
-        for (std::size_t i = q; i > known_ && isHigh(t_[i - 1]); --i) ++run;
+        for (std::size_t i = q; i > known_ && isHigh(t_[i - 1]); --i)
+            ++run;
         return run % 2 == 0;
     }
 
@@ -97,11 +122,15 @@ private:
     bool ignoreCase_;
     char lower_ = 0;
     char upper_ = 0;
+    static constexpr std::size_t kUnknown = std::string_view::npos - 1;
+    std::size_t nextLower_ = kUnknown;
+    std::size_t nextUpper_ = kUnknown;
     std::size_t known_ = 0;  // a known boundary of the walk
 };
 
 bool isSpaceAt(std::string_view t, std::size_t i) {
-    if (t[i] == ' ') return true;
+    if (t[i] == ' ')
+        return true;
     return static_cast<unsigned char>(t[i]) == 0xA1 && i + 1 < t.size() &&
            static_cast<unsigned char>(t[i + 1]) == 0xA1;
 }
@@ -109,25 +138,31 @@ bool isSpaceAt(std::string_view t, std::size_t i) {
 }  // namespace
 
 Text leftText(std::string_view t, int n) {
-    if (n <= 0) return {};
+    if (n <= 0)
+        return {};
     return Text(t.substr(0, static_cast<std::size_t>(n)));
 }
 
 Text rightText(std::string_view t, int n) {
-    if (n <= 0) return {};
-    if (static_cast<std::size_t>(n) >= t.size()) return Text(t);
+    if (n <= 0)
+        return {};
+    if (static_cast<std::size_t>(n) >= t.size())
+        return Text(t);
     return Text(t.substr(t.size() - static_cast<std::size_t>(n)));
 }
 
 Text midText(std::string_view t, int start, int n) {
-    if (start < 1 || static_cast<std::size_t>(start) > t.size() || n <= 0) return {};
+    if (start < 1 || static_cast<std::size_t>(start) > t.size() || n <= 0)
+        return {};
     return Text(t.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(n)));
 }
 
 int findText(std::string_view t, std::string_view x, int start, bool ignoreCase) {
     const std::size_t b = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
-    if (b >= t.size()) return -1;
-    if (x.empty()) return 1;
+    if (b >= t.size())
+        return -1;
+    if (x.empty())
+        return 1;
     const std::size_t q = Matcher(t, x, ignoreCase).next(b);
     return q == std::string_view::npos ? -1 : static_cast<int>(q) + 1;
 }
@@ -136,22 +171,27 @@ int findTextReverse(std::string_view t, std::string_view x, std::optional<int> s
                     bool ignoreCase) {
     std::string_view stretch = t;
     if (start) {
-        if (*start <= 1) return -1;
+        if (*start <= 1)
+            return -1;
         stretch = t.substr(0, static_cast<std::size_t>(*start) - 1);
     }
-    if (stretch.empty()) return -1;
-    if (x.empty()) return 1;
+    if (stretch.empty())
+        return -1;
+    if (x.empty())
+        return 1;
     Matcher matcher(stretch, x, ignoreCase);
     std::size_t last = std::string_view::npos;
     std::size_t from = 0;
     while (true) {
         const std::size_t q = matcher.next(from);
-        if (q == std::string_view::npos) break;
+        if (q == std::string_view::npos)
+            break;
         last = q;
         // Occurrences may overlap, so the walk goes on with the character
         // after the match, not after the whole match.
         from = q + charWidth(stretch, q);
-        if (from > stretch.size()) break;
+        if (from > stretch.size())
+            break;
     }
     return last == std::string_view::npos ? -1 : static_cast<int>(last) + 1;
 }
@@ -159,7 +199,8 @@ int findTextReverse(std::string_view t, std::string_view x, std::optional<int> s
 Text replaceText(std::string_view t, std::string_view x, std::string_view r, int start, int count,
                  bool exact) {
     const std::size_t b = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
-    if (t.empty() || x.empty() || count == 0 || b >= t.size()) return Text(t);
+    if (t.empty() || x.empty() || count == 0 || b >= t.size())
+        return Text(t);
     Text out;
     out.reserve(t.size());
     Matcher matcher(t, x, !exact);
@@ -168,7 +209,8 @@ Text replaceText(std::string_view t, std::string_view x, std::string_view r, int
     int done = 0;
     while (true) {
         const std::size_t q = matcher.next(from);
-        if (q == std::string_view::npos) break;
+        if (q == std::string_view::npos)
+            break;
         out.append(t.substr(copied, q - copied));
         out.append(r);
         copied = from = q + x.size();
@@ -183,10 +225,13 @@ Text replaceText(std::string_view t, std::string_view x, std::string_view r, int
     std::size_t end = t.size();
     if (x.size() == 1 && isHigh(t.back())) {
         std::size_t run = 0;
-        for (std::size_t i = t.size(); i > from && isHigh(t[i - 1]); --i) ++run;
-        if (run % 2 == 1) end = t.size() - 1;
+        for (std::size_t i = t.size(); i > from && isHigh(t[i - 1]); --i)
+            ++run;
+        if (run % 2 == 1)
+            end = t.size() - 1;
     }
-    if (end > copied) out.append(t.substr(copied, end - copied));
+    if (end > copied)
+        out.append(t.substr(copied, end - copied));
     return out;
 }
 
@@ -194,7 +239,8 @@ TextArray splitText(std::string_view t, std::string_view sep, std::optional<int>
     TextArray pieces;
     const bool limited = maxPieces.has_value();
     const int limit = limited ? (*maxPieces < 0 ? 0 : *maxPieces) : 0;
-    if (t.empty() || (limited && limit == 0)) return pieces;
+    if (t.empty() || (limited && limit == 0))
+        return pieces;
     if (sep.empty()) {
         pieces.emplace_back(t);
         return pieces;
@@ -203,19 +249,23 @@ TextArray splitText(std::string_view t, std::string_view sep, std::optional<int>
     std::size_t pieceStart = 0;
     while (true) {
         const std::size_t q = matcher.next(pieceStart);
-        if (q == std::string_view::npos) break;
+        if (q == std::string_view::npos)
+            break;
         pieces.emplace_back(t.substr(pieceStart, q - pieceStart));
         pieceStart = q + sep.size();
-        if (limited && static_cast<int>(pieces.size()) == limit) return pieces;
+        if (limited && static_cast<int>(pieces.size()) == limit)
+            return pieces;
     }
-    if (pieceStart < t.size()) pieces.emplace_back(t.substr(pieceStart));
+    if (pieceStart < t.size())
+        pieces.emplace_back(t.substr(pieceStart));
     return pieces;
 }
 
 Text trimText(std::string_view t) {
     std::size_t i = 0;
-    while (i < t.size() && isSpaceAt(t, i)) i += t[i] == ' ' ? 1 : 2;
-    std::size_t end = i;        // end of the last non-space character
+    while (i < t.size() && isSpaceAt(t, i))
+        i += t[i] == ' ' ? 1 : 2;
+    std::size_t end = i;  // end of the last non-space character
     std::size_t walk = i;
     while (walk < t.size()) {
         const std::size_t w = charWidth(t, walk);
@@ -224,7 +274,8 @@ Text trimText(std::string_view t) {
             // before it stay.
             return Text(t.substr(i, walk - i));
         }
-        if (!isSpaceAt(t, walk)) end = walk + w;
+        if (!isSpaceAt(t, walk))
+            end = walk + w;
         walk += w;
     }
     return Text(t.substr(i, end - i));
@@ -236,8 +287,10 @@ Text removeSpaces(std::string_view t) {
     std::size_t i = 0;
     while (i < t.size()) {
         const std::size_t w = charWidth(t, i);
-        if (i + w > t.size()) break;  // incomplete final character
-        if (!isSpaceAt(t, i)) out.append(t.substr(i, w));
+        if (i + w > t.size())
+            break;  // incomplete final character
+        if (!isSpaceAt(t, i))
+            out.append(t.substr(i, w));
         i += w;
     }
     return out;
@@ -247,7 +300,8 @@ Text toLowerText(std::string_view t) {
     Text out(t);
     for (std::size_t i = 0; i < out.size(); i += charWidth(out, i)) {
         const auto c = static_cast<unsigned char>(out[i]);
-        if (c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c + 0x20);
+        if (c >= 'A' && c <= 'Z')
+            out[i] = static_cast<char>(c + 0x20);
     }
     return out;
 }
@@ -263,7 +317,8 @@ std::int32_t textToInt(std::string_view t) {
             ++i;
             continue;
         }
-        if (i + 1 >= t.size()) break;  // incomplete final character
+        if (i + 1 >= t.size())
+            break;  // incomplete final character
         const auto d = static_cast<unsigned char>(t[i + 1]);
         if (c == 0xA3 && d >= 0xA1 && d <= 0xFE) {
             folded.push_back(static_cast<char>(d - 0x80));
@@ -279,7 +334,8 @@ std::int32_t textToInt(std::string_view t) {
         i += 2;
     }
     std::size_t i = 0;
-    while (i < folded.size() && (folded[i] == ' ' || (folded[i] >= '\t' && folded[i] <= '\r'))) ++i;
+    while (i < folded.size() && (folded[i] == ' ' || (folded[i] >= '\t' && folded[i] <= '\r')))
+        ++i;
     bool negative = false;
     if (i < folded.size() && (folded[i] == '+' || folded[i] == '-')) {
         negative = folded[i] == '-';
@@ -288,11 +344,14 @@ std::int32_t textToInt(std::string_view t) {
     std::uint32_t value = 0;  // unsigned, so overflow wraps around as defined
     for (; i < folded.size() && folded[i] >= '0' && folded[i] <= '9'; ++i)
         value = value * 10u + static_cast<std::uint32_t>(folded[i] - '0');
-    if (negative) value = 0u - value;
+    if (negative)
+        value = 0u - value;
     return static_cast<std::int32_t>(value);
 }
 
-Text blankText(int n) { return n <= 0 ? Text() : Text(static_cast<std::size_t>(n), ' '); }
+Text blankText(int n) {
+    return n <= 0 ? Text() : Text(static_cast<std::size_t>(n), ' ');
+}
 
 Text charFromCode(int v) {
     const auto byte = static_cast<unsigned char>(v);
@@ -312,23 +371,29 @@ int compareText(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-Bytes textToBytes(std::string_view t) { return Bytes(t.begin(), t.end()); }
+Bytes textToBytes(std::string_view t) {
+    return Bytes(t.begin(), t.end());
+}
 
 Text bytesToText(const Bytes& b) {
     const void* zero = b.empty() ? nullptr : std::memchr(b.data(), 0, b.size());
     const std::size_t n =
-        zero == nullptr ? b.size() : static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - b.data());
+        zero == nullptr
+            ? b.size()
+            : static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - b.data());
     return Text(reinterpret_cast<const char*>(b.data()), n);
 }
 
 Bytes leftBytes(const Bytes& b, int n) {
-    if (n <= 0) return {};
+    if (n <= 0)
+        return {};
     const std::size_t k = std::min(b.size(), static_cast<std::size_t>(n));
     return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(k));
 }
 
 int findBytes(const Bytes& b, const Bytes& x, int start) {
-    if (x.empty()) return -1;
+    if (x.empty())
+        return -1;
     const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
     const std::string_view hay(reinterpret_cast<const char*>(b.data()), b.size());
     const std::string_view needle(reinterpret_cast<const char*>(x.data()), x.size());
@@ -336,7 +401,9 @@ int findBytes(const Bytes& b, const Bytes& x, int start) {
     return q == std::string_view::npos ? -1 : static_cast<int>(q) + 1;
 }
 
-Bytes blankBytes(int n) { return n <= 0 ? Bytes() : Bytes(static_cast<std::size_t>(n), 0); }
+Bytes blankBytes(int n) {
+    return n <= 0 ? Bytes() : Bytes(static_cast<std::size_t>(n), 0);
+}
 
 Bytes concatBytes(const Bytes& a, const Bytes& b) {
     Bytes out;
@@ -348,7 +415,8 @@ Bytes concatBytes(const Bytes& a, const Bytes& b) {
 
 Text arrayElement(const TextArray& a, int i) {
     assert(i >= 1 && i <= arraySize(a));
-    if (i < 1 || i > arraySize(a)) return {};
+    if (i < 1 || i > arraySize(a))
+        return {};
     return a[static_cast<std::size_t>(i) - 1];
 }
 
