@@ -79,6 +79,7 @@ TEST(ExtractBetween, StartPosition) {
 TEST(ExtractBetween, QuoteEscape) {
     const Text both = Text(kQuote);
     const Text href = "href=" + Text(kQuote);
+    const Text twice = both + both;
     const Text escapeInText = concatText("x", kQuote, "y\"z");
     const Text leadThenEscape = concatText("\x81", kQuote);
     const Text leadThenEscapeText = leadThenEscape + "x\"";
@@ -88,7 +89,7 @@ TEST(ExtractBetween, QuoteEscape) {
         {"escape inside a marker", "<a href=\"//shop.css\">", href, both, 1, false, "//shop.css"},
         {"escape with matchCase", "<A HREF=\"u\">", href, both, 1, true, ""},
         {"escape ignoring case", "<A HREF=\"u\">", href, both, 1, false, "u"},
-        {"every escape replaced", "a\"\"b\"\"c", both + both, both + both, 1, false, "b"},
+        {"every escape replaced", "a\"\"b\"\"c", twice, twice, 1, false, "b"},
         // The escape means nothing in the searched text.
         {"escape in the text", escapeInText, "x", "\"", 1, false, Text(kQuote) + "y"},
         {"half an escape stays", "ab#\xd2\xfd\"", "a", "#\xd2\xfd", 1, false, "b"},
