@@ -1,0 +1,144 @@
+#include "app/analysis_run.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <thread>
+#include <utility>
+
+#include "app/main_window.h"
+#include "http/fetch.h"
+
+namespace kessrune {
+namespace {
+
+bool isUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Swallows the user's input to one window while it lives; a plain Esc still
+// closes the window. Painting, resizing by the system and closing go on.
+class InputBlocker final : public QObject {
+  public:
+    explicit InputBlocker(MainWindow& window) : window_(window) { qApp->installEventFilter(this); }
+    ~InputBlocker() override { qApp->removeEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!isUserInput(event->type())) {
+            return false;
+        }
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != &window_) {
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const auto held =
+                key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+            if (key->key() == Qt::Key_Escape && held == Qt::NoModifier) {
+                window_.close();
+            }
+        }
+        return true;
+    }
+
+  private:
+    MainWindow& window_;
+};
+
+// Everything a run changes outside the controls, put back when it ends: the
+// running mark, the busy cursor, the input block and the HTTP abort hook.
+class RunScope {
+  public:
+    RunScope(bool& running, MainWindow& window, std::shared_ptr<std::atomic<bool>> aborted)
+        : running_(running), blocker_(window), previous_(fetchSettings()) {
+        running_ = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        FetchSettings settings = previous_;
+        settings.shouldAbort = [aborted = std::move(aborted), outer = previous_.shouldAbort] {
+            return aborted->load() || (outer && outer());
+        };
+        setFetchSettings(std::move(settings));
+    }
+    ~RunScope() {
+        setFetchSettings(previous_);
+        QApplication::restoreOverrideCursor();
+        running_ = false;
+    }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+  private:
+    bool& running_;
+    InputBlocker blocker_;
+    FetchSettings previous_;
+};
+
+}  // namespace
+
+AnalysisRunner::AnalysisRunner(MainWindow& window)
+    : QObject(&window),
+      window_(window),
+      form_(window),
+      aborted_(std::make_shared<std::atomic<bool>>(false)) {
+    connect(&window, &MainWindow::closing, this, [this] {
+        if (running_) {
+            aborted_->store(true);
+        }
+    });
+}
+
+void AnalysisRunner::run() {
+    if (running_) {
+        return;  // a run is never re-entered
+    }
+    aborted_->store(false);
+    RunScope scope(running_, window_, aborted_);
+    analyzeShop(form_, [this](const Text& address) { return fetchWhileResponsive(address); });
+}
+
+Text AnalysisRunner::fetchWhileResponsive(const Text& address) {
+    if (aborted_->load()) {
+        return {};  // the window has closed: no further requests
+    }
+    Text page;
+    QEventLoop loop;
+    std::thread worker([&] {
+        page = fetchPage(address);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    // Returns when the page is in, or at once when the application quits
+    // (the window was closed); the aborted transfer then ends within moments.
+    loop.exec();
+    worker.join();
+    return aborted_->load() ? Text() : page;
+}
+
+}  // namespace kessrune

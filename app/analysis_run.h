@@ -1,0 +1,45 @@
+// The click of 按钮1: one analyzeShop run over the window's controls.
+#ifndef KESSRUNE_APP_ANALYSIS_RUN_H
+#define KESSRUNE_APP_ANALYSIS_RUN_H
+
+#include <QObject>
+#include <atomic>
+#include <memory>
+
+#include "analysis/analysis.h"
+#include "app/window_form.h"
+
+namespace kessrune {
+
+class MainWindow;
+
+// Runs analyzeShop with the window's control operations and a fetch that is
+// fetchPage(address). The run itself stays on the user-interface thread;
+// each transfer waits on a worker thread while the window keeps painting.
+// While a run lasts the window takes no input (a plain Esc still closes it),
+// shows the busy cursor, and can be closed: closing it aborts the transfer in
+// progress at once and the rest of the run makes no further requests.
+class AnalysisRunner final : public QObject {
+    Q_OBJECT
+  public:
+    // Owned by `window`.
+    explicit AnalysisRunner(MainWindow& window);
+
+    // The click handler. Does nothing while a run is already going.
+    void run();
+
+    bool running() const { return running_; }
+
+  private:
+    Text fetchWhileResponsive(const Text& address);
+
+    MainWindow& window_;
+    WindowForm form_;
+    bool running_ = false;
+    // Set when the window closes mid-run; polled by the HTTP layer.
+    std::shared_ptr<std::atomic<bool>> aborted_;
+};
+
+}  // namespace kessrune
+
+#endif  // KESSRUNE_APP_ANALYSIS_RUN_H

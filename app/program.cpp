@@ -1,0 +1,67 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include "analysis/analysis.h"
+#include "app/analysis_run.h"
+#include "app/css_opener.h"
+#include "app/main_window.h"
+#include "app/select_all.h"
+
+namespace kessrune {
+
+void configureApplication(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("kessrune"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kessrune"));
+    QApplication::setApplicationVersion(QStringLiteral(KESSRUNE_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kessrune.Kessrune"));
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
+        QApplication::setStyle(fusion);  // the application owns it
+        QApplication::setPalette(fusion->standardPalette());
+    }
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPointSize(9);
+    QApplication::setFont(font);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kessrune/kessrune.png")));
+    app.setQuitOnLastWindowClosed(true);
+}
+
+std::unique_ptr<MainWindow> createMainWindow() {
+    auto window = std::make_unique<MainWindow>();
+    MainWindow* w = window.get();
+    auto* runner = new AnalysisRunner(*w);  // owned by the window
+    QObject::connect(w->analyzeButton(), &QPushButton::clicked, runner, &AnalysisRunner::run);
+    QObject::connect(w->openButton(), &QPushButton::clicked, w, [w] { openCssAddress(*w); });
+    onWindowCreated(*w);
+    return window;
+}
+
+void showCentred(MainWindow& window) {
+    QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        window.move(centredPosition(screen->geometry().size()) + screen->geometry().topLeft());
+    }
+    window.show();
+}
+
+int startProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    configureApplication(app);
+    qAddPostRoutine(onProgramExit);
+    std::unique_ptr<MainWindow> window = createMainWindow();
+    showCentred(*window);
+    QApplication::exec();
+    return 0;
+}
+
+void onProgramExit() {
+    Text().swap(workingText);
+}
+
+}  // namespace kessrune

@@ -1,0 +1,96 @@
+#include "app/window_form.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "app/main_window.h"
+#include "http/charset.h"
+
+namespace kessrune {
+namespace {
+
+QString fromGbk(std::string_view gbk) {
+    return QString::fromStdString(utf8FromGbk(gbk));
+}
+Text toGbk(const QString& text) {
+    return gbkFromUtf8(text.toStdString());
+}
+
+QString controlName(std::string_view name) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+// The text an edit box holds, or a null string for a widget that is none.
+QString boxText(QWidget* widget) {
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        return line->text();
+    }
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
+        return plain->toPlainText();
+    }
+    return {};
+}
+
+}  // namespace
+
+WindowForm::WindowForm(MainWindow& window) : window_(&window) {}
+
+Text WindowForm::readText(std::string_view control) {
+    if (!window_) {
+        return {};
+    }
+    const QString name = controlName(control);
+    QWidget* widget = window_->control(name);
+    if (!qobject_cast<QLineEdit*>(widget) && !qobject_cast<QPlainTextEdit*>(widget)) {
+        return {};
+    }
+    const QString text = boxText(widget);
+    const auto written = written_.constFind(name);
+    if (written != written_.constEnd() && written->shown == text) {
+        return written->gbk;
+    }
+    return toGbk(text);
+}
+
+void WindowForm::setText(std::string_view control, std::string_view text) {
+    if (!window_) {
+        return;
+    }
+    const QString name = controlName(control);
+    QWidget* widget = window_->control(name);
+    const QString unicode = fromGbk(text);
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setText(unicode);
+        line->setCursorPosition(0);  // as after creation: the start in view
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
+        plain->setPlainText(unicode);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(unicode);
+        return;
+    } else {
+        return;
+    }
+    written_.insert(name, Written{Text(text), boxText(widget)});
+}
+
+void WindowForm::setCaption(std::string_view control, std::string_view caption) {
+    if (!window_) {
+        return;
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(window_->control(controlName(control)))) {
+        button->setText(fromGbk(caption));
+    }
+}
+
+void WindowForm::setDisabled(std::string_view control, bool disabled) {
+    if (!window_) {
+        return;
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(window_->control(controlName(control)))) {
+        button->setDisabled(disabled);
+    }
+}
+
+}  // namespace kessrune
