@@ -9,6 +9,7 @@
 #define KESSRUNE_HTTP_FETCH_H
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -20,11 +21,11 @@ namespace kessrune {
 // are pointers to the caller's variables; an omitted one acts as a fresh
 // empty variable inside the call. They change only once a request exists.
 struct FetchOptions {
-    int method = 0;                      // 1: POST; any other: GET; non-zero sends a body
-    const Text* postText = nullptr;      // form data, used when postBytes is empty
-    Text* cookies = nullptr;             // supplied indicator: non-null
+    int method = 0;                  // 1: POST; any other: GET; non-zero sends a body
+    const Text* postText = nullptr;  // form data, used when postBytes is empty
+    Text* cookies = nullptr;         // supplied indicator: non-null
     Text* receivedCookies = nullptr;
-    Text* extraHeaders = nullptr;        // CR LF separated lines; defaults are appended
+    Text* extraHeaders = nullptr;  // CR LF separated lines; defaults are appended
     Text* redirectLocation = nullptr;
     bool noRedirect = false;
     Bytes* postBytes = nullptr;
@@ -43,13 +44,22 @@ struct FetchSettings {
     std::chrono::milliseconds connectTimeout{60'000};
     // The longest wait without receiving any data.
     std::chrono::milliseconds receiveTimeout{30'000};
-    // Polled while a transfer waits; returning true aborts the transfer,
-    // which then ends as a failed one does.
+    // Polled at least every 50 ms while a transfer runs; returning true
+    // aborts the transfer, which then ends as a failed read does (the body
+    // read so far is the body). It must not call fetchPage itself.
     std::function<bool()> shouldAbort;
+    // The most body bytes kept; a longer body ends the read there, as a
+    // failed read does, so a hostile server cannot exhaust memory.
+    std::size_t maxBodyBytes = std::size_t{256} << 20;
 };
 
+// The settings apply to the fetches that start after the call.
 void setFetchSettings(FetchSettings settings);
 const FetchSettings& fetchSettings();
+
+// Drops the process-wide store: kept connections, DNS answers, TLS sessions
+// and cookies. Later fetches start from an empty store.
+void resetFetchStore();
 
 }  // namespace kessrune
 

@@ -1,0 +1,362 @@
+#include "http/fetch.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "http/charset.h"
+#include "http/cookies.h"
+#include "http/curl_handles.h"
+#include "http/fetch_profile.h"
+
+namespace kessrune {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kMaxRedirects = 10;
+// A response whose header lines run past this is dropped: its block could
+// never be handed back, and a server could otherwise send headers for ever.
+constexpr std::size_t kMaxHeaderBytes = std::size_t{1} << 20;
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+
+// The process-wide store: the multi handle keeps the idle connections, the
+// share the DNS answers, TLS sessions and cookies (in memory only). Fetches
+// are serialised by `mutex`, since one multi handle serves them all.
+struct Store {
+    std::mutex mutex;
+    curl::Multi multi;
+    curl::Share share;
+    FetchSettings settings;
+
+    Store() {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        open();
+    }
+    void open() {
+        multi.reset(curl_multi_init());
+        share.reset(curl_share_init());
+        if (share) {
+            curl_share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+            curl_share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+            curl_share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        }
+    }
+    void close() {
+        multi.reset();
+        share.reset();
+    }
+};
+
+Store& store() {
+    static Store instance;
+    return instance;
+}
+
+// What one request sends.
+struct Hop {
+    std::string url;
+    std::string verb;
+    bool sendBody = false;
+    const Bytes* body = nullptr;
+    std::vector<std::string> headerLines;
+    std::optional<std::string> agent;  // nullopt: no agent line of curl's own
+    bool cookieStore = true;
+    std::string proxy;  // "" for a direct connection
+};
+
+// What one request received, filled by curl's callbacks.
+struct Reception {
+    std::size_t maxBody = 0;
+    Bytes body;
+    std::string block;      // status line and header lines of the last response
+    bool complete = false;  // the empty line ending `block` has arrived
+    bool interim = false;   // `block` is a 1xx response; the next one replaces it
+    std::size_t headerBytes = 0;
+    bool connected = false;
+    Clock::time_point lastActivity = Clock::now();
+    curl_off_t sent = 0;
+};
+
+int statusOf(std::string_view statusLine) {
+    const std::size_t space = statusLine.find(' ');
+    if (space == std::string_view::npos)
+        return 0;
+    return textToInt(statusLine.substr(space + 1));
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user) {
+    auto& r = *static_cast<Reception*>(user);
+    const size_t n = size * count;
+    r.lastActivity = Clock::now();
+    std::string_view line(data, n);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+
+    const bool statusLine = line.starts_with("HTTP/");
+    if (statusLine && (r.interim || !r.complete)) {
+        r.block.clear();
+        r.complete = false;
+        r.interim = false;
+        r.headerBytes = 0;
+    } else if (r.complete) {
+        return n;  // trailers after the body are no part of the header block
+    }
+    r.headerBytes += n;
+    if (r.headerBytes > kMaxHeaderBytes)
+        return 0;
+    if (line.empty()) {
+        if (r.block.empty())
+            return n;
+        r.block += "\r\n";
+        r.complete = true;
+        r.interim = statusOf(r.block) / 100 == 1;
+        if (r.interim)
+            r.complete = false;
+        return n;
+    }
+    if (r.block.size() < static_cast<std::size_t>(fetch::kRawHeaderBuffer)) {
+        r.block.append(line);
+        r.block += "\r\n";
+    } else {
+        r.block.append(line.size() + 2, ' ');  // keeps the size, drops the bytes
+    }
+    return n;
+}
+
+size_t onBody(char* data, size_t size, size_t count, void* user) {
+    auto& r = *static_cast<Reception*>(user);
+    const size_t n = size * count;
+    r.lastActivity = Clock::now();
+    const size_t room = r.maxBody - std::min(r.maxBody, r.body.size());
+    r.body.insert(r.body.end(), data, data + std::min(n, room));
+    return n <= room ? n : 0;  // 0 ends the transfer as a failed read
+}
+
+int onPrerequest(void* user, char*, char*, int, int) {
+    auto& r = *static_cast<Reception*>(user);
+    r.connected = true;
+    r.lastActivity = Clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
+    auto& r = *static_cast<Reception*>(user);
+    if (sent != r.sent) {
+        r.sent = sent;
+        r.lastActivity = Clock::now();
+    }
+    return 0;
+}
+
+struct HopResult {
+    Reception reception;
+    long status = 0;
+    std::string redirectUrl;  // where a 3xx with a Location points, resolved
+};
+
+// Runs one request on the store's multi handle, polling the abort hook and
+// the receive time-out while it waits. nullopt when no request handle could
+// be made.
+std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& settings) {
+    curl::Easy easy(curl_easy_init());
+    curl::Slist headers;
+    if (!easy || !s.multi)
+        return std::nullopt;
+    for (const std::string& line : hop.headerLines)
+        headers.append(line.c_str());
+    // No "Expect: 100-continue" before a body.
+    headers.append("Expect:");
+
+    HopResult result;
+    Reception& r = result.reception;
+    r.maxBody = settings.maxBodyBytes;
+    CURL* h = easy.get();
+    curl_easy_setopt(h, CURLOPT_URL, hop.url.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_SHARE, s.share.get());
+    if (hop.cookieStore)
+        curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(h, CURLOPT_PROXY, hop.proxy.c_str());
+    if (hop.agent)
+        curl_easy_setopt(h, CURLOPT_USERAGENT, hop.agent->c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, hop.verb.c_str());
+    if (hop.sendBody) {
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(hop.body->size()));
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS,
+                         hop.body->empty() ? "" : reinterpret_cast<const char*>(hop.body->data()));
+    } else {
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    }
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!settings.caFile.empty())
+        curl_easy_setopt(h, CURLOPT_CAINFO, settings.caFile.c_str());
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(settings.connectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &r);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &r);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, onPrerequest);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, &r);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &r);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+
+    {
+        curl::MultiAttachment attachment(s.multi.get(), h);
+        if (!attachment.attached())
+            return std::nullopt;
+        int running = 1;
+        while (curl_multi_perform(s.multi.get(), &running) == CURLM_OK) {
+            if (running == 0)
+                break;
+            if (settings.shouldAbort && settings.shouldAbort())
+                break;
+            const auto idle = Clock::now() - r.lastActivity;
+            if (r.connected && idle >= settings.receiveTimeout)
+                break;
+            auto wait = kPollInterval;
+            if (r.connected) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    settings.receiveTimeout - idle);
+                wait = std::clamp(left, std::chrono::milliseconds(1), kPollInterval);
+            }
+            curl_multi_poll(s.multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
+        }
+        // The attachment ends here: an unfinished transfer's connection is
+        // closed, a finished one's is kept for the next fetch.
+        int queued = 0;
+        while (curl_multi_info_read(s.multi.get(), &queued) != nullptr) {
+        }
+    }
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    char* location = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location != nullptr) {
+        result.redirectUrl = fetch::percentEncodeUnsafe(location);
+    }
+    return result;
+}
+
+bool isRedirectStatus(long status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string proxyFor(const std::string& url, const Text* proxyAddress) {
+    if (proxyAddress == nullptr || proxyAddress->empty())
+        return {};
+    const auto parts = fetch::urlParts(url);
+    if (!parts || parts->scheme != "http" || fetch::isLoopbackHost(parts->host))
+        return {};
+    if (findText(*proxyAddress, "http://", 1, true) == 1)
+        return *proxyAddress;
+    return "http://" + *proxyAddress;
+}
+
+}  // namespace
+
+void setFetchSettings(FetchSettings settings) {
+    store().settings = std::move(settings);
+}
+
+const FetchSettings& fetchSettings() {
+    return store().settings;
+}
+
+void resetFetchStore() {
+    Store& s = store();
+    std::lock_guard lock(s.mutex);
+    s.close();
+    s.open();
+}
+
+Text fetchPage(const Text& address, const FetchOptions& options) {
+    // Omitted by-reference parameters act as fresh empty variables.
+    const Text noText;
+    Text localReceived, localExtra, localRedirect, localRaw;
+    Bytes localPostBytes;
+    Text& receivedCookies = options.receivedCookies ? *options.receivedCookies : localReceived;
+    Text& extraHeaders = options.extraHeaders ? *options.extraHeaders : localExtra;
+    Text& redirectLocation = options.redirectLocation ? *options.redirectLocation : localRedirect;
+    Text& rawHeaders = options.rawHeaders ? *options.rawHeaders : localRaw;
+    Bytes& postBytes = options.postBytes ? *options.postBytes : localPostBytes;
+    const Text& postText = options.postText ? *options.postText : noText;
+
+    const std::optional<std::string> firstUrl = fetch::requestUrl(address);
+    if (!firstUrl)
+        return {};
+
+    Store& s = store();
+    std::lock_guard lock(s.mutex);
+    const FetchSettings settings = s.settings;
+
+    Hop hop;
+    hop.url = *firstUrl;
+    hop.verb = options.method == 1 ? "POST" : "GET";
+    Text agent = fetch::userAgentFor(extraHeaders);
+    if (agent.find_first_of("\r\n") == Text::npos)
+        hop.agent = std::move(agent);
+    hop.cookieStore = options.cookies == nullptr;
+
+    // The request can be made: from here on the caller's variables change.
+    fetch::addDefaultHeaderLines(extraHeaders, address,
+                                 options.cookies ? *options.cookies : noText);
+    hop.headerLines = fetch::requestHeaderLines(extraHeaders, true);
+    if (options.method != 0) {
+        if (postBytes.empty())
+            postBytes = textToBytes(postText);
+        hop.sendBody = true;
+        hop.body = &postBytes;
+    }
+    const std::optional<fetch::UrlParts> firstParts = fetch::urlParts(hop.url);
+    hop.proxy = proxyFor(hop.url, options.proxyAddress);
+
+    Reception final;
+    for (int redirects = 0;; ++redirects) {
+        std::optional<HopResult> done = perform(s, hop, settings);
+        if (!done)
+            break;
+        final = std::move(done->reception);
+        if (options.noRedirect || !isRedirectStatus(done->status) || done->redirectUrl.empty())
+            break;
+
+        // A redirect the layer will not follow fails the fetch: its body is
+        // dropped, its headers stay the final response's.
+        const auto from = fetch::urlParts(hop.url);
+        const auto to = fetch::urlParts(done->redirectUrl);
+        const bool allowed =
+            redirects < kMaxRedirects && from && to &&
+            (to->scheme == "https" || (to->scheme == "http" && from->scheme == "http"));
+        if (!allowed) {
+            final.body.clear();
+            break;
+        }
+        if (done->status != 307 && done->status != 308 && hop.sendBody) {
+            hop.verb = "GET";
+            hop.sendBody = false;
+        }
+        const bool sameOrigin =
+            firstParts && firstParts->host == to->host && firstParts->port == to->port;
+        hop.headerLines = fetch::requestHeaderLines(extraHeaders, sameOrigin);
+        hop.url = done->redirectUrl;
+        hop.proxy = proxyFor(hop.url, options.proxyAddress);
+    }
+
+    rawHeaders = fetch::rawHeaderText(final.block, final.complete);
+    scanResponseHeaders(rawHeaders, options.cookies, receivedCookies, redirectLocation);
+
+    Bytes body = std::move(final.body);
+    if (fetch::countsAsUtf8(body, rawHeaders))
+        body = convertCharset(body);
+    return bytesToText(body);
+}
+
+}  // namespace kessrune
