@@ -150,13 +150,14 @@ std::size_t invalidLength(Family family, const char* p, std::size_t n) {
 // Output
 
 // Appends to a byte container (Bytes or std::string) through raw pointers,
-// growing it geometrically.
+// growing it geometrically. Memory is reserved for the expected size but
+// only touched as it is written.
 template <class Buffer>
 class Sink {
   public:
     explicit Sink(Buffer& buffer, std::size_t expected) : buffer_(buffer) {
         buffer_.clear();
-        buffer_.resize(expected);
+        buffer_.reserve(expected);
     }
     ~Sink() { buffer_.resize(size_); }
     Sink(const Sink&) = delete;
@@ -293,16 +294,13 @@ class Converter {
             return;
         if (targetIsGbk_) {
             toGbk(first, count, result_);
-        } else {
-            std::string gbk;
-            gbk.swap(gbkChunk_);
-            {
-                Sink<std::string> sink(gbk, 0);
-                toGbk(first, count, sink);
-            }
-            fromGbk(gbk);
-            gbkChunk_.swap(gbk);
+            return;
         }
+        {
+            Sink<std::string> sink(gbkChunk_, 0);
+            toGbk(first, count, sink);
+        }
+        fromGbk(gbkChunk_);
     }
 
     // GBK takes at most two bytes a character, and "?" one.
@@ -380,10 +378,16 @@ bool convertInto(std::string_view input, std::string_view sourceCharset,
     if (!decoder || !toGbk || (!targetIsGbk && !encoder))
         return false;
 
-    // UTF-8 and GBK input never grows into GBK; other cases grow as needed.
-    Converter<Buffer> converter(std::move(decoder), std::move(toGbk), std::move(encoder),
-                                familyOf(source), targetIsGbk, result, input.size());
-    converter.run(input);
+    {
+        // UTF-8 and GBK input never grows into GBK; other cases grow as needed.
+        Converter<Buffer> converter(std::move(decoder), std::move(toGbk), std::move(encoder),
+                                    familyOf(source), targetIsGbk, result, input.size());
+        converter.run(input);
+    }
+    // A result far smaller than the reservation (a zero character early on)
+    // gives the rest back.
+    if (result.size() < result.capacity() / 2)
+        result.shrink_to_fit();
     return true;
 }
 

@@ -11,7 +11,8 @@ namespace kessrune {
 
 // Scans `rawHeaders` (lines separated by CR LF, status line first).
 // `receivedCookies` becomes the name=value pairs of the Set-Cookie lines,
-// joined by "; " (a pair is taken only when ";" follows it). A line holding
+// joined by "; " (a pair is taken only when ";" follows it; a line without
+// one adds an empty item: "Set-Cookie: a=1" alone gives ""). A line holding
 // "Location:" (exact case, anywhere, so Content-Location too; the last one
 // wins) sets `redirectLocation` to its value; when it is still "" after the
 // scan it becomes a copy of the whole block. `cookies` is the caller's list,
