@@ -75,6 +75,7 @@ struct Reception {
     std::string block;      // status line and header lines of the last response
     bool complete = false;  // the empty line ending `block` has arrived
     bool interim = false;   // `block` is a 1xx response; the next one replaces it
+    bool overflow = false;  // `block` outgrew the raw header buffer
     std::size_t headerBytes = 0;
     bool connected = false;
     Clock::time_point lastActivity = Clock::now();
@@ -101,6 +102,7 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
         r.block.clear();
         r.complete = false;
         r.interim = false;
+        r.overflow = false;
         r.headerBytes = 0;
     } else if (r.complete) {
         return n;  // trailers after the body are no part of the header block
@@ -118,11 +120,11 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
             r.complete = false;
         return n;
     }
-    if (r.block.size() < static_cast<std::size_t>(fetch::kRawHeaderBuffer)) {
+    if (r.block.size() + line.size() + 2 < static_cast<std::size_t>(fetch::kRawHeaderBuffer)) {
         r.block.append(line);
         r.block += "\r\n";
     } else {
-        r.block.append(line.size() + 2, ' ');  // keeps the size, drops the bytes
+        r.overflow = true;  // the block can no longer be handed back
     }
     return n;
 }
@@ -155,6 +157,7 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) 
 struct HopResult {
     Reception reception;
     long status = 0;
+    bool aborted = false;
     std::string redirectUrl;  // where a 3xx with a Location points, resolved
 };
 
@@ -219,8 +222,10 @@ std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& 
         while (curl_multi_perform(s.multi.get(), &running) == CURLM_OK) {
             if (running == 0)
                 break;
-            if (settings.shouldAbort && settings.shouldAbort())
+            if (settings.shouldAbort && settings.shouldAbort()) {
+                result.aborted = true;
                 break;
+            }
             const auto idle = Clock::now() - r.lastActivity;
             if (r.connected && idle >= settings.receiveTimeout)
                 break;
@@ -325,7 +330,8 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
         if (!done)
             break;
         final = std::move(done->reception);
-        if (options.noRedirect || !isRedirectStatus(done->status) || done->redirectUrl.empty())
+        if (done->aborted || options.noRedirect || !isRedirectStatus(done->status) ||
+            done->redirectUrl.empty())
             break;
 
         // A redirect the layer will not follow fails the fetch: its body is
@@ -350,7 +356,7 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
         hop.proxy = proxyFor(hop.url, options.proxyAddress);
     }
 
-    rawHeaders = fetch::rawHeaderText(final.block, final.complete);
+    rawHeaders = fetch::rawHeaderText(final.block, final.complete && !final.overflow);
     scanResponseHeaders(rawHeaders, options.cookies, receivedCookies, redirectLocation);
 
     Bytes body = std::move(final.body);

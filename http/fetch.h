@@ -33,6 +33,36 @@ struct FetchOptions {
     Text* rawHeaders = nullptr;
 };
 
+// Fetches `address` (any form urlHost accepts) and returns its body as GBK
+// text, cut before its first zero byte.
+//
+// The request: HTTP/1.1 to the URL assembled from the scheme (https when the
+// address's first five bytes say so in any case), urlHost, urlPort (0: the
+// scheme's default) and urlPath without its fragment, bytes a URL cannot
+// carry percent-encoded. The verb, the user agent and the default header
+// lines follow the extra-header rules (fetch_profile.h); no Accept-Encoding,
+// no Expect. "" with nothing of the caller's changed when the host is no
+// host name or the port lies outside 0-65535.
+//
+// Redirects (301, 302, 303, 307, 308 with a Location) are followed here, up
+// to 10, unless `noRedirect`: POST turns into GET without a body on 301-303;
+// Cookie and Authorization lines of the caller stay behind on a redirect to
+// another host. A redirect to http from https, to another scheme, or an
+// eleventh one fails the fetch: its body is dropped, its headers are the
+// final ones. rawHeaders is the final response's status line and header
+// lines, each ended by CR LF, and the empty line; 5000 spaces when nothing
+// complete arrived or the block with a terminating zero byte would not fit
+// in 5000 bytes. A failed, timed-out, aborted or over-long read keeps what
+// arrived before it.
+//
+// The store: without `cookies` the process-wide cookie store sends and keeps
+// cookies; with it, the store is neither read nor written. A supplied
+// `proxyAddress` (host:port) carries plain-http requests to other hosts than
+// loopback ones; https goes direct, and so does everything when it is "".
+// TLS is verified against the system's CA store (or the settings' caFile).
+//
+// Fetches are serialised: a call from a second thread waits for the first.
+//   fetchPage("http://x.y.z/") == the page, or "" when it cannot be had
 Text fetchPage(const Text& address, const FetchOptions& options = {});
 
 // Process-wide settings of the HTTP layer. The defaults are the platform's;

@@ -309,6 +309,50 @@ TEST_F(FetchTest, RedirectChainsAreFollowedByTheLayer) {
     EXPECT_EQ(location, "/b");
 }
 
+TEST_F(FetchTest, CredentialLinesStayWithTheirHostOnRedirects) {
+    const std::string port = std::to_string(server_.port());
+    server_.on("/same", reply(302, {"Location: /echo"}, ""));
+    server_.on("/other", reply(302, {"Location: http://localhost:" + port + "/echo"}, ""));
+    server_.on("/echo", [](const RawRequest& r, RawConnection& c) {
+        c.send(httpResponse(
+            200, {}, r.header("Cookie") + "|" + r.header("Authorization") + "|" + r.header("X-A")));
+    });
+    for (const char* path : {"/same", "/other"}) {
+        SCOPED_TRACE(path);
+        Text cookies = "c=1";
+        Text extra = "Authorization: Basic eDp5\r\nX-A: 1";
+        const bool sameHost = std::string(path) == "/same";
+        EXPECT_EQ(fetchPage(server_.url(path), {.cookies = &cookies, .extraHeaders = &extra}),
+                  sameHost ? "c=1|Basic eDp5|1" : "||1");
+    }
+}
+
+TEST_F(FetchTest, InterimResponsesAndTrailersAreNoPartOfTheHeaderBlock) {
+    server_.on("/", [](const RawRequest&, RawConnection& c) {
+        c.send(
+            "HTTP/1.1 100 Continue\r\n\r\n"
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+            "2\r\nok\r\n0\r\nX-Trailer: t\r\n\r\n");
+    });
+    Text raw;
+    EXPECT_EQ(fetchPage(server_.url(), {.rawHeaders = &raw}), "ok");
+    EXPECT_EQ(raw, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+}
+
+TEST_F(FetchTest, EndlessHeadersEndTheRead) {
+    server_.on("/", [](const RawRequest&, RawConnection& c) {
+        if (!c.send("HTTP/1.1 200 OK\r\n"))
+            return;
+        const std::string line = "X-Flood: " + std::string(1000, 'f') + "\r\n";
+        for (int i = 0; i < 100'000 && c.send(line); ++i) {
+        }
+        c.close();
+    });
+    Text raw;
+    EXPECT_EQ(fetchPage(server_.url(), {.rawHeaders = &raw}), "");
+    EXPECT_EQ(raw, std::string(5000, ' '));
+}
+
 TEST_F(FetchTest, RedirectLoopEndsAfterTenHops) {
     server_.on("/loop", reply(302, {"Location: /loop"}, "again"));
     Text raw;
