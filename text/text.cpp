@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 #include <cstring>
 
 namespace kessrune {
@@ -34,23 +35,74 @@ bool equalsIgnoringCase(const char* a, const char* b, std::size_t n) {
     return true;
 }
 
+constexpr bool isLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The offset just past the run of bytes 0x80-0xFF that ends at `end`, never
+// below `floor`: the run is [result, end). Whole words of high bytes are
+// skipped at once, so texts of nothing but lead bytes are counted quickly.
+std::size_t highRunStart(std::string_view t, std::size_t end, std::size_t floor) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    std::size_t i = end;
+    while (i >= floor + 8) {
+        std::uint64_t word;
+        std::memcpy(&word, t.data() + i - 8, 8);
+        if ((word & kHighBits) != kHighBits)
+            break;
+        i -= 8;
+    }
+    while (i > floor && isHigh(t[i - 1]))
+        --i;
+    return i;
+}
+
+// How often a byte turns up in shop pages and style sheets, roughly, per
+// thousand bytes; letters count both cases. Ignoring case, the search looks
+// for the needle byte that is rarest by this measure.
+constexpr int typicalFrequency(unsigned char c) {
+    constexpr std::string_view kLetters = "etaoinsrhldcumfpgwybvkxjqz";  // most frequent first
+    constexpr int kLetterFrequency[] = {60, 48, 45, 40, 40, 38, 38, 35, 25, 25, 24, 24, 15,
+                                        15, 10, 12, 10, 6,  5,  8,  5,  3,  3,  2,  1,  1};
+    const unsigned char folded = foldAscii(c);
+    const std::size_t letter = kLetters.find(static_cast<char>(folded));
+    if (letter != std::string_view::npos)
+        return kLetterFrequency[letter];
+    if (c == ' ' || c == '"' || c == '<' || c == '>' || c == '/' || c == '=')
+        return 40;
+    if ((c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':' || c == ';' || c == '_' ||
+        c == '\n' || c == '#' || c == '{' || c == '}' || c == ',' || c == '(' || c == ')')
+        return 20;
+    if (c >= 0x80)
+        return 8;  // Chinese text, spread over many byte values
+    return 2;
+}
+
 // Finds the character-stepped occurrences of a non-empty needle. A fast byte
 // search proposes candidates; a candidate lies on a character boundary of the
 // walk exactly when the run of bytes 0x80-0xFF just before it, counted back
 // to the last known boundary, has even length. Known boundaries only move
 // forward, so every byte is counted back at most once and the whole scan stays
-// linear even on texts made only of lead bytes.
+// linear even on texts made only of lead bytes. Calls must ask for offsets
+// that never go back.
 class Matcher {
   public:
     Matcher(std::string_view t, std::string_view x, bool ignoreCase)
         : t_(t), x_(x), ignoreCase_(ignoreCase) {
-        if (ignoreCase_) {
-            const auto c = static_cast<unsigned char>(x_[0]);
-            lower_ = static_cast<char>(foldAscii(c));
-            upper_ = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')
-                         ? static_cast<char>(foldAscii(c) - 0x20)
-                         : lower_;
+        if (!ignoreCase_)
+            return;
+        // Ignoring case, a letter stands for two bytes and the first one of
+        // the needle is often a common letter, so the byte searched for is
+        // the rarest of the needle's first bytes.
+        const std::size_t considered = std::min<std::size_t>(x_.size(), 16);
+        for (std::size_t k = 1; k < considered; ++k) {
+            if (typicalFrequency(static_cast<unsigned char>(x_[k])) <
+                typicalFrequency(static_cast<unsigned char>(x_[anchor_])))
+                anchor_ = k;
         }
+        const auto c = static_cast<unsigned char>(x_[anchor_]);
+        lower_ = static_cast<char>(foldAscii(c));
+        upper_ = isLetter(c) ? static_cast<char>(foldAscii(c) - 0x20) : lower_;
     }
 
     // The first occurrence at offset >= `from`, where `from` is a boundary of
@@ -64,7 +116,7 @@ class Matcher {
             q = candidate(q);
             if (q == std::string_view::npos)
                 return q;
-            if (onBoundary(q)) {
+            if ((q - highRunStart(t_, q, known_)) % 2 == 0) {
                 known_ = q;
                 return q;
             }
@@ -80,49 +132,44 @@ class Matcher {
             return std::string_view::npos;
         if (!ignoreCase_)
             return t_.find(x_, from);
-        // Ignoring case, the first byte of a match is one of two bytes. The
+        // Ignoring case, the anchor byte of a match is one of two bytes. The
         // next offset of each is cached, so each of the two memchr scans
         // passes over the text once however many candidates fail.
         const std::size_t last = t_.size() - x_.size();  // last offset a match may start at
         std::size_t q = from;
         while (q <= last) {
-            std::size_t hit = nextOf(lower_, nextLower_, q, last);
+            std::size_t hit = nextOf(lower_, nextLower_, q + anchor_, last + anchor_);
             if (upper_ != lower_)
-                hit = std::min(hit, nextOf(upper_, nextUpper_, q, last));
+                hit = std::min(hit, nextOf(upper_, nextUpper_, q + anchor_, last + anchor_));
             if (hit == std::string_view::npos)
                 return hit;
-            if (equalsIgnoringCase(t_.data() + hit + 1, x_.data() + 1, x_.size() - 1))
-                return hit;
-            q = hit + 1;
+            const std::size_t start = hit - anchor_;
+            if (equalsIgnoringCase(t_.data() + start, x_.data(), x_.size()))
+                return start;
+            q = start + 1;
         }
         return std::string_view::npos;
     }
 
-    // The first offset in [q, last] holding `c`, or npos; `cache` keeps the
-    // answer of an earlier call, still right while it is not behind `q`.
-    std::size_t nextOf(char c, std::size_t& cache, std::size_t q, std::size_t last) const {
-        if (cache != kUnknown && (cache == std::string_view::npos || cache >= q))
+    // The first offset in [from, to] holding `c`, or npos; `cache` keeps the
+    // answer of an earlier call, still right while it is not behind `from`.
+    std::size_t nextOf(char c, std::size_t& cache, std::size_t from, std::size_t to) const {
+        if (cache != kUnknown && (cache == std::string_view::npos || cache >= from))
             return cache;
-        const void* hit = std::memchr(t_.data() + q, c, last - q + 1);
+        const void* hit = std::memchr(t_.data() + from, c, to - from + 1);
         cache = hit == nullptr
                     ? std::string_view::npos
                     : static_cast<std::size_t>(static_cast<const char*>(hit) - t_.data());
         return cache;
     }
 
-    bool onBoundary(std::size_t q) const {
-        std::size_t run = 0;
-        for (std::size_t i = q; i > known_ && isHigh(t_[i - 1]); --i)
-            ++run;
-        return run % 2 == 0;
-    }
-
+    static constexpr std::size_t kUnknown = std::string_view::npos - 1;
     std::string_view t_;
     std::string_view x_;
     bool ignoreCase_;
+    std::size_t anchor_ = 0;  // offset in the needle of the byte searched for
     char lower_ = 0;
     char upper_ = 0;
-    static constexpr std::size_t kUnknown = std::string_view::npos - 1;
     std::size_t nextLower_ = kUnknown;
     std::size_t nextUpper_ = kUnknown;
     std::size_t known_ = 0;  // a known boundary of the walk
@@ -223,13 +270,8 @@ Text replaceText(std::string_view t, std::string_view x, std::string_view r, int
     // incomplete final character met there is dropped; a longer needle stops
     // the walk early and the rest is copied as it is.
     std::size_t end = t.size();
-    if (x.size() == 1 && isHigh(t.back())) {
-        std::size_t run = 0;
-        for (std::size_t i = t.size(); i > from && isHigh(t[i - 1]); --i)
-            ++run;
-        if (run % 2 == 1)
-            end = t.size() - 1;
-    }
+    if (x.size() == 1 && (t.size() - highRunStart(t, t.size(), from)) % 2 == 1)
+        end = t.size() - 1;
     if (end > copied)
         out.append(t.substr(copied, end - copied));
     return out;
@@ -284,15 +326,27 @@ Text trimText(std::string_view t) {
 Text removeSpaces(std::string_view t) {
     Text out;
     out.reserve(t.size());
+    std::size_t kept = 0;  // start of the run of characters not yet copied
     std::size_t i = 0;
     while (i < t.size()) {
-        const std::size_t w = charWidth(t, i);
-        if (i + w > t.size())
-            break;  // incomplete final character
-        if (!isSpaceAt(t, i))
-            out.append(t.substr(i, w));
-        i += w;
+        if (t[i] == ' ') {
+            if (i > kept)
+                out.append(t.substr(kept, i - kept));
+            kept = ++i;
+        } else if (!isHigh(t[i])) {
+            ++i;
+        } else if (i + 1 == t.size()) {
+            break;  // an incomplete final character is dropped
+        } else if (isSpaceAt(t, i)) {
+            if (i > kept)
+                out.append(t.substr(kept, i - kept));
+            i += 2;
+            kept = i;
+        } else {
+            i += 2;
+        }
     }
+    out.append(t.substr(kept, i - kept));
     return out;
 }
 

@@ -92,6 +92,14 @@ TEST(FindText, StartEmptyNeedleAndEnd) {
         {"ignoring case folds A-Z only", "\xa3\xc1", "\xa3\xe1", 1, true, -1},  // full-width A, a
         {"ignoring case, @ and ` are not letters", "@[", "`{", 1, true, -1},
         {"needle of high bytes", "ab\xb0\xa1", "\xb0\xa1", 1, false, 3},
+        // Ignoring case, the search looks for the needle's rarest byte, which
+        // need not be its first.
+        {"rare byte late in the needle", "shopkeepers Shopkeeper", "SHOPKEEPER", 2, true, 13},
+        {"rare byte, match just after the start", "akak", "AK", 2, true, 3},
+        {"rare byte, first match on a second byte",
+         "\x81"
+         "akak",
+         "ak", 1, true, 4},
     };
     for (const FindRow& row : rows) {
         SCOPED_TRACE(row.what);
