@@ -66,7 +66,8 @@ struct FetchOptions {
 Text fetchPage(const Text& address, const FetchOptions& options = {});
 
 // Process-wide settings of the HTTP layer. The defaults are the platform's;
-// tests and the window change them.
+// tests and the window change them: copy fetchSettings(), change the copy,
+// hand it to setFetchSettings.
 struct FetchSettings {
     // A PEM file of certificate authorities to trust in place of the system
     // store (tests point it at their own CA); empty: the system store.
