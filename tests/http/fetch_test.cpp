@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -396,6 +401,35 @@ TEST_F(FetchTest, StallingServerTimesOutWithThePartReceived) {
     EXPECT_EQ(fetchPage(server_.url("/half"), {.rawHeaders = &raw}), "first part");
     EXPECT_EQ(raw, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // the server would wait 10 s
+}
+
+TEST_F(FetchTest, ConnectTimeOutBoundsAServerThatNeverAccepts) {
+    // A listener that accepts nothing: once its queue is full, connecting hangs.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers.push_back(fd);
+    }
+    std::this_thread::sleep_for(50ms);
+
+    FetchSettings settings = fetchSettings();
+    settings.connectTimeout = 300ms;
+    setFetchSettings(settings);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetchPage("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/"), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    for (int fd : fillers)
+        ::close(fd);
+    ::close(listener);
 }
 
 TEST_F(FetchTest, AbortHookEndsATransferPromptly) {
