@@ -189,6 +189,10 @@ bool SampleServer::start(int port) {
         return false;
     }
     state.thread = std::thread([&state] { state.server.listen_after_bind(); });
+    // stop() only reaches a server whose loop runs.
+    while (!state.server.is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return true;
 }
 

@@ -1,0 +1,260 @@
+// kessrune-cli end to end: the real program against the sample-shop server
+// on 127.0.0.1, through real HTTP.
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/samples/sample_server.h"
+#include "cli/samples/sample_shops.h"
+#include "tests/analysis/gbk.h"
+
+namespace kessrune {
+namespace {
+
+using samples::SampleServer;
+using samples::SampleShop;
+using samples::sampleShops;
+using samples::SeenRequest;
+
+const char kUserAgent[] =
+    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; 731QM; .NET CLR 2.0.50727; .NET CLR "
+    "3.0.04506.648; .NET CLR 3.5.21022)";
+
+const std::filesystem::path kShops = std::filesystem::path(KESSRUNE_FIXTURES) / "shops";
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream data;
+    data << in.rdbuf();
+    return data.str();
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+    QJsonObject json() const {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+    }
+};
+
+Outcome runCli(const QStringList& arguments) {
+    QProcess process;
+    process.start(KESSRUNE_CLI_EXE, arguments);
+    EXPECT_TRUE(process.waitForFinished(60'000)) << "kessrune-cli did not end";
+    Outcome outcome;
+    outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    outcome.out = process.readAllStandardOutput().toStdString();
+    outcome.err = process.readAllStandardError().toStdString();
+    return outcome;
+}
+
+std::string text(const QJsonObject& o, const char* key) {
+    return o[key].toString().toStdString();
+}
+
+// Every request the analysis sends carries the same fixed profile.
+void expectProfile(const SeenRequest& request, const std::string& address) {
+    SCOPED_TRACE(request.path);
+    EXPECT_EQ(request.method, "GET");
+    EXPECT_EQ(request.header("User-Agent"), kUserAgent);
+    EXPECT_EQ(request.header("Referer"), address);
+    EXPECT_EQ(request.header("Accept"), "*/*");
+    EXPECT_EQ(request.header("Accept-Language"), "zh-cn");
+    EXPECT_EQ(request.header("Content-Type"), "application/x-www-form-urlencoded");
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(server.start()); }
+    SampleServer server{KESSRUNE_FIXTURES};
+};
+
+TEST_F(CliTest, AnalysesEverySampleShop) {
+    for (const SampleShop& shop : sampleShops()) {
+        SCOPED_TRACE(std::string(shop.directory));
+        server.clearLog();
+        const std::string address = server.shopAddress(shop);
+        const std::string cssAddress = server.cssAddress(shop);
+        Outcome run = runCli({"--json", QString::fromStdString(address)});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        const QJsonObject json = run.json();
+        EXPECT_EQ(text(json, "shopName"), shop.shopName);
+        EXPECT_EQ(text(json, "shopkeeper"), shop.shopkeeper);
+        EXPECT_EQ(text(json, "template"), shop.templateKind);
+        EXPECT_EQ(text(json, "cssAddress"), cssAddress);
+        EXPECT_EQ(text(json, "css"),
+                  readFile(kShops / std::string(shop.directory) / "expected.css"));
+        EXPECT_TRUE(json["ready"].toBool());
+        EXPECT_EQ(json["requests"].toInt(), shop.requests);
+
+        // The page again and again, then the style sheet; each asked with
+        // its own address as the referrer.
+        const std::vector<SeenRequest> seen = server.requests();
+        ASSERT_EQ(static_cast<int>(seen.size()), shop.requests);
+        const std::string pagePath = "/" + std::string(shop.directory) + "/";
+        for (int i = 0; i + 1 < shop.requests; ++i) {
+            EXPECT_EQ(seen[i].path, pagePath);
+            expectProfile(seen[i], address);
+        }
+        EXPECT_EQ(seen.back().path, pagePath + std::string(shop.cssFile));
+        expectProfile(seen.back(), cssAddress);
+        // One connection carries the whole run, or two when the sheet lives
+        // on another host name.
+        EXPECT_EQ(server.connections(), shop.cssOnImageHost ? 2 : 1);
+    }
+}
+
+TEST_F(CliTest, PlainOutputPutsTheCssOnStandardOutput) {
+    const SampleShop& shop = sampleShops()[0];  // a GBK page and sheet
+    const std::string expected = readFile(kShops / std::string(shop.directory) / "expected.css");
+    const QString address = QString::fromStdString(server.shopAddress(shop));
+
+    Outcome plain = runCli({address});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out, expected);
+    EXPECT_EQ(plain.err, std::string(shop.shopName) + "\n" + std::string(shop.shopkeeper) + "\n" +
+                             std::string(shop.templateKind) + "\n" + server.cssAddress(shop) +
+                             "\n");
+
+    Outcome raw = runCli({"--gbk", address});
+    EXPECT_EQ(raw.status, 0);
+    EXPECT_EQ(raw.out, testing::gbk(expected));
+    EXPECT_EQ(raw.err, plain.err);
+}
+
+// A home page of 20 MiB: the markers sit after the bulk of it.
+TEST_F(CliTest, TwentyMebibytePage) {
+    const SampleShop& shop = sampleShops()[0];
+    std::string page = readFile(kShops / std::string(shop.directory) / "index.html");
+    const std::string filler =
+        "<div class=\"skin-box\"><p>" + testing::gbk("书法国画") + "</p></div>\n";
+    std::string bulk;
+    while (bulk.size() < 20u << 20) {
+        bulk += filler;
+    }
+    page.insert(page.find("<div id=\"page\">"), bulk);
+    const std::string origin = server.origin();
+    for (size_t at = page.find("{{ORIGIN}}"); at != std::string::npos;
+         at = page.find("{{ORIGIN}}")) {
+        page.replace(at, 10, origin);
+    }
+    server.addPage("/big.taobao.com/", page, "text/html; charset=GBK");
+
+    Outcome run = runCli({"--json", QString::fromStdString(origin + "/big.taobao.com/")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const QJsonObject json = run.json();
+    EXPECT_EQ(text(json, "shopName"), shop.shopName);
+    EXPECT_EQ(text(json, "template"), shop.templateKind);
+    EXPECT_EQ(text(json, "css"), readFile(kShops / std::string(shop.directory) / "expected.css"));
+    EXPECT_EQ(json["requests"].toInt(), 5);
+}
+
+// A page of zero bytes: labels with their prefixes alone, no address, the
+// button stays busy; the empty address makes no request.
+TEST_F(CliTest, EmptyPage) {
+    server.addPage("/empty.taobao.com/", "");
+    const std::string address = server.origin() + "/empty.taobao.com/";
+    Outcome run = runCli({"--json", QString::fromStdString(address)});
+    EXPECT_EQ(run.status, 1);
+    const QJsonObject json = run.json();
+    EXPECT_EQ(text(json, "shopName"), "店铺名称：");
+    EXPECT_EQ(text(json, "shopkeeper"), "掌柜：");
+    EXPECT_EQ(text(json, "template"), "");
+    EXPECT_EQ(text(json, "cssAddress"), "");
+    EXPECT_EQ(text(json, "css"), "");
+    EXPECT_FALSE(json["ready"].toBool());
+    EXPECT_EQ(json["requests"].toInt(), 4);
+    const std::vector<SeenRequest> seen = server.requests();
+    ASSERT_EQ(seen.size(), 3u);
+    for (const SeenRequest& r : seen) {
+        EXPECT_EQ(r.path, "/empty.taobao.com/");
+    }
+}
+
+// A page that says utf-8 but is not: the bad bytes become "?", the rest of
+// the analysis goes on.
+TEST_F(CliTest, InvalidUtf8Page) {
+    std::string page = readFile(kShops / "mumu.taobao.com" / "index.html");
+    const std::string name = ">木木手作<i";  // the shop-name link's text
+    page.replace(page.find(name), name.size(), ">木木\xff\xfe手作<i");
+    for (size_t at = page.find("{{ORIGIN}}"); at != std::string::npos;
+         at = page.find("{{ORIGIN}}")) {
+        page.replace(at, 10, server.origin());
+    }
+    server.addPage("/broken.taobao.com/", page);
+    Outcome run =
+        runCli({"--json", QString::fromStdString(server.origin() + "/broken.taobao.com/")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const QJsonObject json = run.json();
+    const std::string shown = text(json, "shopName");
+    EXPECT_EQ(shown.rfind("店铺名称：木木", 0), 0u) << shown;
+    EXPECT_NE(shown.find("?"), std::string::npos) << shown;
+    EXPECT_EQ(text(json, "shopkeeper"), "掌柜：木木的小院");
+    EXPECT_EQ(text(json, "cssAddress"), server.origin() + "/mumu.taobao.com/modules.css");
+}
+
+// Nobody listens: every fetch gives "", promptly.
+TEST_F(CliTest, ServerDown) {
+    const std::string address = server.shopAddress(sampleShops()[0]);
+    server.stop();
+    Outcome run = runCli({"--json", QString::fromStdString(address)});
+    EXPECT_EQ(run.status, 1);
+    const QJsonObject json = run.json();
+    EXPECT_EQ(text(json, "shopName"), "店铺名称：");
+    EXPECT_EQ(text(json, "cssAddress"), "");
+    EXPECT_FALSE(json["ready"].toBool());
+    EXPECT_EQ(json["requests"].toInt(), 4);
+}
+
+TEST_F(CliTest, UsageErrors) {
+    struct Case {
+        QStringList arguments;
+        int status;
+    };
+    const Case cases[] = {
+        {{}, 2},
+        {{"--json"}, 2},
+        {{"--no-such-option", "http://x.taobao.com/"}, 2},
+        {{"http://a.taobao.com/", "http://b.taobao.com/"}, 2},
+        {{"--json", QString::fromStdString(server.origin() + "/shop.example.com/")}, 2},
+        {{QString::fromStdString(server.origin() + "/x.TAOBAO.com/")}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        Outcome run = runCli(c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err, "");
+    }
+    // The neither-word case says so in one line.
+    Outcome neither = runCli({"http://shop.example.com/"});
+    EXPECT_NE(neither.err.find("neither \"tmall\" nor \"taobao\""), std::string::npos);
+    EXPECT_EQ(std::count(neither.err.begin(), neither.err.end(), '\n'), 1);
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    Outcome version = runCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "kessrune-cli 1.0.0.0\n");
+    Outcome help = runCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--json"), std::string::npos);
+    EXPECT_NE(help.out.find("ADDRESS"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kessrune
