@@ -196,6 +196,59 @@ inline Str extractBetween(std::string_view t, std::string_view startMarker,
     return midText(t, p, e - p);
 }
 
+inline bool isSpaceAt(std::string_view t, std::size_t i) {
+    return t[i] == ' ' || (t[i] == '\xa1' && i + 1 < t.size() && t[i + 1] == '\xa1');
+}
+
+inline Str trimText(std::string_view t) {
+    std::size_t i = 0;
+    while (i < t.size() && isSpaceAt(t, i))
+        i += t[i] == ' ' ? 1 : 2;
+    std::size_t end = i;  // just past the last character that is not a space
+    std::size_t j = i;
+    while (j < t.size()) {
+        const auto next = stepFrom(t, j);
+        if (!next)
+            return Str(t.substr(i, j - i));  // drop the incomplete final character
+        if (!isSpaceAt(t, j))
+            end = *next;
+        j = *next;
+    }
+    return Str(t.substr(i, end - i));
+}
+
+inline Str removeSpaces(std::string_view t) {
+    Str out;
+    std::size_t i = 0;
+    while (i < t.size()) {
+        const auto next = stepFrom(t, i);
+        if (!next)
+            break;
+        if (!isSpaceAt(t, i))
+            out += t.substr(i, *next - i);
+        i = *next;
+    }
+    return out;
+}
+
+inline Str toLowerText(std::string_view t) {
+    Str out;
+    std::size_t i = 0;
+    while (i < t.size()) {
+        const auto next = stepFrom(t, i);
+        if (!next) {
+            out += t[i];
+            break;
+        }
+        if (*next == i + 1)
+            out += static_cast<char>(fold(static_cast<unsigned char>(t[i])));
+        else
+            out += t.substr(i, 2);
+        i = *next;
+    }
+    return out;
+}
+
 // ---------------------------------------------------------------------------
 // Input decoding
 
