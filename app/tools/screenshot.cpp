@@ -1,0 +1,48 @@
+// kessrune-screenshot: the window after analysing a sample shop, as the
+// screen shows it, saved to a PNG (docs/screenshot.png). Run it under a real
+// X server, e.g. scripts/take-screenshot.sh (Xvfb).
+#include <QApplication>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/main_window.h"
+#include "app/program.h"
+#include "cli/samples/sample_server.h"
+#include "cli/samples/sample_shops.h"
+#include "http/fetch.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kessrune-screenshot OUT.png\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    kessrune::configureApplication(app);
+    kessrune::samples::SampleServer server(KESSRUNE_SAMPLE_FIXTURES);
+    if (!server.start(8765) && !server.start()) {
+        std::fprintf(stderr, "kessrune-screenshot: no port for the sample shops\n");
+        return 1;
+    }
+    auto window = kessrune::createMainWindow();
+    kessrune::showCentred(*window);
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    int status = 1;
+    QTimer::singleShot(300, window.get(), [&] {
+        const auto& shop = kessrune::samples::sampleShops()[0];
+        window->addressBox()->setText(QString::fromStdString(server.shopAddress(shop)));
+        window->analyzeButton()->click();
+        QTest::qWait(500);  // let everything paint
+        const QPixmap shot = window->screen()->grabWindow(window->winId());
+        status = shot.save(out, "PNG") ? 0 : 1;
+        window->close();
+    });
+    QApplication::exec();
+    window.reset();
+    kessrune::resetFetchStore();  // let the server stop at once
+    return status;
+}
