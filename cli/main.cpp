@@ -43,7 +43,12 @@ QString unicode(std::string_view gbk) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // No QCoreApplication for an analysis: nothing here needs an event loop,
+    // and a run is then spent on the network, not on starting Qt.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
     QCoreApplication::setApplicationName("kessrune-cli");
     QCoreApplication::setApplicationVersion(KESSRUNE_VERSION);
 
@@ -68,13 +73,14 @@ int main(int argc, char** argv) {
                                  "The shop's home-page address; it must hold \"tmall\" or "
                                  "\"taobao\".");
 
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         return usageError(parser.errorText());
     }
-    if (parser.isSet(helpOption)) {
-        parser.showHelp(0);
-    }
-    if (parser.isSet(versionOption)) {
+    if (parser.isSet(helpOption) || parser.isSet(versionOption)) {
+        QCoreApplication app(argc, argv);  // the help text names the program after it
+        if (parser.isSet(helpOption)) {
+            parser.showHelp(0);
+        }
         parser.showVersion();
     }
     const QStringList positional = parser.positionalArguments();

@@ -157,6 +157,9 @@ SampleServer::SampleServer(std::string fixturesRoot, ServerOptions options)
     // A whole analysis runs on one connection, as a browser's would.
     server.set_keep_alive_max_count(1000);
     server.set_keep_alive_timeout(30);
+    // Headers and body go out in separate writes; without this each response
+    // would wait for the client's delayed acknowledgement.
+    server.set_tcp_nodelay(true);
     auto handler = [state = state_.get()](const httplib::Request& req, httplib::Response& res) {
         state->record(req);
         if (auto page = state->find(req.path)) {
