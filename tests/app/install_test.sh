@@ -41,5 +41,9 @@ for p in fonts-noto-cjk libqt6widgets6 libcurl4 libc6; do
   grep -q "\b$p\b" <<<"$depends" || fail "Depends lacks $p"
 done
 [ "$(dpkg-deb -f "$deb" Version)" = "1.0.0.0" ] || fail "package version"
-dpkg-deb -c "$deb" | grep -q "usr/share/applications/$id.desktop" || fail ".deb lacks the desktop entry"
+contents=$(dpkg-deb -c "$deb")
+for f in usr/bin/kessrune usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
+         usr/share/icons/hicolor/256x256/apps/$id.png; do
+  grep -q "\./$f\$" <<<"$contents" || fail ".deb lacks $f"
+done
 echo "ok: $deb"
