@@ -62,6 +62,10 @@ class StallingServer {
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
+        // stop() is lost on a server whose loop has not started yet.
+        while (!server_.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
     ~StallingServer() {
         resetFetchStore();
