@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,21 @@ bool gbkTarget(std::string_view name) {
     return name.empty() || name == "GBK" || name == "gbk";
 }
 
+// Whether iconv decodes all of `s` from `charset` without an error: a second
+// opinion, independent of the converter under test.
+bool decodesWhole(std::string_view s, const char* charset) {
+    const std::unique_ptr<void, int (*)(iconv_t)> cd(iconv_open("WCHAR_T", charset), iconv_close);
+    if (cd.get() == reinterpret_cast<iconv_t>(-1))
+        std::abort();
+    std::wstring wide(s.size() + 1, L'\0');
+    char* in = const_cast<char*>(s.data());
+    std::size_t inLeft = s.size();
+    char* out = reinterpret_cast<char*>(wide.data());
+    std::size_t outLeft = wide.size() * sizeof(wchar_t);
+    const std::size_t r = iconv(cd.get(), &in, &inLeft, &out, &outLeft);
+    return r != static_cast<std::size_t>(-1) && inLeft == 0;
+}
+
 // Single bytes below 0x80 other than zero, and pairs of a lead byte
 // 0x81-0xFE with a trail byte 0x40-0xFE other than 0x7F, which GBK maps.
 bool wellFormedGbk(std::string_view s) {
@@ -38,31 +54,11 @@ bool wellFormedGbk(std::string_view s) {
         if (t < 0x40 || t == 0x7F || t == 0xFF)
             return false;
     }
-    iconv_t cd = iconv_open("WCHAR_T", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        std::abort();
-    std::wstring wide(s.size() + 1, L'\0');
-    char* in = const_cast<char*>(s.data());
-    std::size_t inLeft = s.size();
-    char* out = reinterpret_cast<char*>(wide.data());
-    std::size_t outLeft = wide.size() * sizeof(wchar_t);
-    const std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
-    iconv_close(cd);
-    return r != static_cast<std::size_t>(-1) && inLeft == 0;
+    return decodesWhole(s, "GBK");
 }
 
 bool wellFormedUtf8(std::string_view s) {
-    iconv_t cd = iconv_open("WCHAR_T", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        std::abort();
-    std::wstring wide(s.size() + 1, L'\0');
-    char* in = const_cast<char*>(s.data());
-    std::size_t inLeft = s.size();
-    char* out = reinterpret_cast<char*>(wide.data());
-    std::size_t outLeft = wide.size() * sizeof(wchar_t);
-    const std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
-    iconv_close(cd);
-    return r != static_cast<std::size_t>(-1) && inLeft == 0 && s.find('\0') == s.npos;
+    return s.find('\0') == s.npos && decodesWhole(s, "UTF-8");
 }
 
 }  // namespace
