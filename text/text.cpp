@@ -214,6 +214,38 @@ int findText(std::string_view t, std::string_view x, int start, bool ignoreCase)
     return q == std::string_view::npos ? -1 : static_cast<int>(q) + 1;
 }
 
+namespace {
+
+// The last exact occurrence of a non-empty `x` that starts on a character
+// boundary of a walk from the first byte, as a 1-based position, or -1.
+// Candidates come from the end, so the usual answer costs one short search.
+// A candidate is on a boundary when the run of bytes 0x80-0xFF before it has
+// even length, the run itself starting on one; the last run counted is
+// remembered, so no byte is counted twice and texts of lead bytes stay linear.
+int findLastExact(std::string_view t, std::string_view x) {
+    if (x.size() > t.size())
+        return -1;
+    std::size_t runStart = std::string_view::npos;  // [runStart, runEnd): bytes 0x80-0xFF
+    std::size_t runEnd = 0;
+    std::size_t from = t.size() - x.size();
+    while (true) {
+        const std::size_t q = t.rfind(x, from);
+        if (q == std::string_view::npos)
+            return -1;
+        if (runStart == std::string_view::npos || q < runStart || q > runEnd) {
+            runStart = highRunStart(t, q, 0);
+            runEnd = q;
+        }
+        if ((q - runStart) % 2 == 0)
+            return static_cast<int>(q) + 1;
+        if (q == 0)
+            return -1;
+        from = q - 1;
+    }
+}
+
+}  // namespace
+
 int findTextReverse(std::string_view t, std::string_view x, std::optional<int> start,
                     bool ignoreCase) {
     std::string_view stretch = t;
@@ -226,6 +258,8 @@ int findTextReverse(std::string_view t, std::string_view x, std::optional<int> s
         return -1;
     if (x.empty())
         return 1;
+    if (!ignoreCase)
+        return findLastExact(stretch, x);
     Matcher matcher(stretch, x, ignoreCase);
     std::size_t last = std::string_view::npos;
     std::size_t from = 0;
