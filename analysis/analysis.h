@@ -23,7 +23,7 @@ inline constexpr std::string_view kCssCodeBox = "编辑框4";
 
 // The control operations: the run's only view of the window. Texts are GBK.
 class Form {
-public:
+  public:
     virtual ~Form() = default;
     virtual Text readText(std::string_view control) = 0;                        // edit boxes
     virtual void setText(std::string_view control, std::string_view text) = 0;  // boxes, labels

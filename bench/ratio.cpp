@@ -19,7 +19,7 @@ std::vector<Ratio>& ratios() {
 
 // Keeps every run's real time per iteration beside the usual console output.
 class RecordingReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
@@ -39,7 +39,8 @@ int declareRatio(std::string label, std::string numerator, std::string denominat
 
 int runWithRatios(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

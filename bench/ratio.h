@@ -27,8 +27,8 @@ int runWithRatios(int argc, char** argv);
 
 #define KESSRUNE_RATIO_CAT2(a, b) a##b
 #define KESSRUNE_RATIO_CAT(a, b) KESSRUNE_RATIO_CAT2(a, b)
-#define KESSRUNE_RATIO(label, numerator, denominator, bar)                                 \
-    static const int KESSRUNE_RATIO_CAT(kessruneRatio_, __LINE__) =                        \
+#define KESSRUNE_RATIO(label, numerator, denominator, bar)          \
+    static const int KESSRUNE_RATIO_CAT(kessruneRatio_, __LINE__) = \
         ::kessrune::bench::declareRatio(label, numerator, denominator, bar)
 
 #endif  // KESSRUNE_BENCH_RATIO_H

@@ -7,7 +7,8 @@ namespace {
 constexpr std::string_view kQuoteEscape = "#\xd2\xfd\xba\xc5";
 
 Text unescapeQuotes(std::string_view marker) {
-    if (marker.find('#') == std::string_view::npos) return Text(marker);
+    if (marker.find('#') == std::string_view::npos)
+        return Text(marker);
     return replaceText(marker, kQuoteEscape, "\"", 1, -1, true);
 }
 
@@ -19,22 +20,26 @@ Text extractBetween(std::string_view t, std::string_view startMarker, std::strin
     const Text end = unescapeQuotes(endMarker);
     const bool ignoreCase = !matchCase;
     const int s = findText(t, start, startPosition, ignoreCase);
-    if (s == -1) return {};
+    if (s == -1)
+        return {};
     const int p = s + textLength(start);
     const int e = findText(t, end, p, ignoreCase);
-    if (e == -1) return {};
+    if (e == -1)
+        return {};
     return midText(t, p, e - p);
 }
 
 Text textAfterLast(std::string_view t, std::string_view marker, bool ignoreCase) {
     const int b = findTextReverse(t, marker, std::nullopt, ignoreCase);
-    if (b == -1) return {};
+    if (b == -1)
+        return {};
     return rightText(t, textLength(t) - textLength(marker) - b + 1);
 }
 
 Text headerValue(std::string_view line) {
     const int k = findText(line, ":", 1, false);
-    if (k == -1) return {};
+    if (k == -1)
+        return {};
     return trimText(rightText(line, textLength(line) - k));
 }
 

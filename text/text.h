@@ -39,7 +39,9 @@ using TextArray = std::vector<Text>;       // element i (1-based) is index i-1
 // Cutting (plain bytes, no character stepping)
 
 // The number of bytes of `t`.
-inline int textLength(std::string_view t) { return static_cast<int>(t.size()); }
+inline int textLength(std::string_view t) {
+    return static_cast<int>(t.size());
+}
 
 // The first `n` bytes of `t`: "" when n <= 0, all of `t` when n >= its length.
 //   leftText("abc", 5) == "abc"; leftText("abc", -1) == ""
@@ -72,8 +74,8 @@ int findText(std::string_view t, std::string_view x, int start = 1, bool ignoreC
 // the stretch is empty or `x` does not occur wholly inside it; an empty `x`
 // gives 1 for a non-empty stretch.
 //   findTextReverse("a:b:c", ":") == 4; findTextReverse("aaa", "aa") == 2
-int findTextReverse(std::string_view t, std::string_view x,
-                    std::optional<int> start = std::nullopt, bool ignoreCase = false);
+int findTextReverse(std::string_view t, std::string_view x, std::optional<int> start = std::nullopt,
+                    bool ignoreCase = false);
 
 // `t` with the occurrences of `x` replaced by `r`, left to right, never
 // overlapping, the replacement never searched again. The first start-1 bytes
@@ -144,7 +146,9 @@ Bytes textToBytes(std::string_view t);
 //   bytesToText({'a', 0, 'b'}) == "a"
 Text bytesToText(const Bytes& b);
 
-inline int bytesLength(const Bytes& b) { return static_cast<int>(b.size()); }
+inline int bytesLength(const Bytes& b) {
+    return static_cast<int>(b.size());
+}
 
 // The first `n` bytes of `b`; empty when n <= 0, all of `b` when n >= size.
 Bytes leftBytes(const Bytes& b, int n);
@@ -160,21 +164,29 @@ Bytes blankBytes(int n);
 Bytes concatBytes(const Bytes& a, const Bytes& b);
 
 // Same length and same bytes.
-inline bool compareBytes(const Bytes& a, const Bytes& b) { return a == b; }
+inline bool compareBytes(const Bytes& a, const Bytes& b) {
+    return a == b;
+}
 
-inline std::int32_t bitOr(std::int32_t a, std::int32_t b) { return a | b; }
+inline std::int32_t bitOr(std::int32_t a, std::int32_t b) {
+    return a | b;
+}
 
 // ---------------------------------------------------------------------------
 // Text arrays (1-based)
 
-inline int arraySize(const TextArray& a) { return static_cast<int>(a.size()); }
+inline int arraySize(const TextArray& a) {
+    return static_cast<int>(a.size());
+}
 
 // Element `i`, 1 <= i <= arraySize(a). Any other index asserts in debug
 // builds and gives "" otherwise; it never reads outside the array.
 Text arrayElement(const TextArray& a, int i);
 
 // A copy of `t` becomes the new last element.
-inline void arrayAppend(TextArray& a, std::string_view t) { a.emplace_back(t); }
+inline void arrayAppend(TextArray& a, std::string_view t) {
+    a.emplace_back(t);
+}
 
 }  // namespace kessrune
 
