@@ -71,7 +71,7 @@ struct Hop {
 // What one request received, filled by curl's callbacks.
 struct Reception {
     std::size_t maxBody = 0;
-    Bytes body;
+    std::string body;       // raw bytes; becomes the page text in place
     std::string block;      // status line and header lines of the last response
     bool complete = false;  // the empty line ending `block` has arrived
     bool interim = false;   // `block` is a 1xx response; the next one replaces it
@@ -103,7 +103,8 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
         r.complete = false;
         r.interim = false;
         r.overflow = false;
-        r.headerBytes = 0;
+        // headerBytes is not reset: interim responses count towards the
+        // limit too, so an endless run of them ends the read as well.
     } else if (r.complete) {
         return n;  // trailers after the body are no part of the header block
     }
@@ -134,7 +135,7 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
     const size_t n = size * count;
     r.lastActivity = Clock::now();
     const size_t room = r.maxBody - std::min(r.maxBody, r.body.size());
-    r.body.insert(r.body.end(), data, data + std::min(n, room));
+    r.body.append(data, std::min(n, room));
     return n <= room ? n : 0;  // 0 ends the transfer as a failed read
 }
 
@@ -158,13 +159,15 @@ struct HopResult {
     Reception reception;
     long status = 0;
     bool aborted = false;
+    bool pastDeadline = false;
     std::string redirectUrl;  // where a 3xx with a Location points, resolved
 };
 
-// Runs one request on the store's multi handle, polling the abort hook and
-// the receive time-out while it waits. nullopt when no request handle could
-// be made.
-std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& settings) {
+// Runs one request on the store's multi handle, polling the abort hook, the
+// receive time-out and the deadline while it waits. nullopt when no request
+// handle could be made.
+std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& settings,
+                                 Clock::time_point deadline) {
     curl::Easy easy(curl_easy_init());
     curl::Slist headers;
     if (!easy || !s.multi)
@@ -226,16 +229,26 @@ std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& 
                 result.aborted = true;
                 break;
             }
-            const auto idle = Clock::now() - r.lastActivity;
+            const auto now = Clock::now();
+            if (now >= deadline) {
+                result.pastDeadline = true;
+                break;
+            }
+            const auto idle = now - r.lastActivity;
             if (r.connected && idle >= settings.receiveTimeout)
                 break;
-            auto wait = kPollInterval;
-            if (r.connected) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    settings.receiveTimeout - idle);
-                wait = std::clamp(left, std::chrono::milliseconds(1), kPollInterval);
-            }
-            curl_multi_poll(s.multi.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr);
+            auto wait = std::min<Clock::duration>(kPollInterval, deadline - now);
+            if (r.connected)
+                wait = std::min<Clock::duration>(wait, settings.receiveTimeout - idle);
+            const auto waitMs =
+                std::max<long long>(1, std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+            // Curl hands its callbacks whole header lines only; an event on
+            // the transfer's socket is what tells that a byte has arrived, so
+            // a block trickled byte by byte is not taken for silence.
+            int events = 0;
+            curl_multi_poll(s.multi.get(), nullptr, 0, static_cast<int>(waitMs), &events);
+            if (events > 0)
+                r.lastActivity = Clock::now();
         }
         // The attachment ends here: an unfinished transfer's connection is
         // closed, a finished one's is kept for the next fetch.
@@ -299,6 +312,9 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
     if (!firstUrl)
         return {};
 
+    const Clock::time_point deadline = options.maxTime > std::chrono::milliseconds::zero()
+                                           ? Clock::now() + options.maxTime
+                                           : Clock::time_point::max();
     Store& s = store();
     std::lock_guard lock(s.mutex);
     const FetchSettings settings = s.settings;
@@ -326,12 +342,12 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
 
     Reception final;
     for (int redirects = 0;; ++redirects) {
-        std::optional<HopResult> done = perform(s, hop, settings);
+        std::optional<HopResult> done = perform(s, hop, settings, deadline);
         if (!done)
             break;
         final = std::move(done->reception);
-        if (done->aborted || options.noRedirect || !isRedirectStatus(done->status) ||
-            done->redirectUrl.empty())
+        if (done->aborted || done->pastDeadline || options.noRedirect ||
+            !isRedirectStatus(done->status) || done->redirectUrl.empty())
             break;
 
         // A redirect the layer will not follow fails the fetch: its body is
@@ -359,10 +375,15 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
     rawHeaders = fetch::rawHeaderText(final.block, final.complete && !final.overflow);
     scanResponseHeaders(rawHeaders, options.cookies, receivedCookies, redirectLocation);
 
-    Bytes body = std::move(final.body);
-    if (fetch::countsAsUtf8(body, rawHeaders))
-        body = convertCharset(body);
-    return bytesToText(body);
+    // The body moves into the page text: a sheet of the body cap's size is
+    // held once, and twice only while it is converted.
+    Text page = std::move(final.body);
+    if (fetch::countsAsUtf8(page, rawHeaders)) {
+        page = gbkFromUtf8(page);  // the conversion ends at a zero character
+    } else {
+        page.resize(std::min(page.find('\0'), page.size()));
+    }
+    return page;
 }
 
 }  // namespace kessrune

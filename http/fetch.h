@@ -31,6 +31,11 @@ struct FetchOptions {
     Bytes* postBytes = nullptr;
     const Text* proxyAddress = nullptr;  // supplied indicator: non-null
     Text* rawHeaders = nullptr;
+
+    // Limits of this call, beyond the parameters above.
+    // The longest the whole fetch may take, redirects included; 0: no limit.
+    // A fetch cut by it ends as a timed-out read does.
+    std::chrono::milliseconds maxTime{0};
 };
 
 // Fetches `address` (any form urlHost accepts) and returns its body as GBK
@@ -53,7 +58,13 @@ struct FetchOptions {
 // lines, each ended by CR LF, and the empty line; 5000 spaces when nothing
 // complete arrived or the block with a terminating zero byte would not fit
 // in 5000 bytes. A failed, timed-out, aborted or over-long read keeps what
-// arrived before it.
+// arrived before it; so does a fetch cut by `maxTime`.
+//
+// No header line comes from data: the address goes into the Referer, and
+// the cookies into the Cookie line, with their control bytes written %XX
+// (fetch::headerSafe), and a redirect's address reaches the request line
+// percent-encoded. Only the caller's own `extraHeaders` text is split into
+// lines.
 //
 // The store: without `cookies` the process-wide cookie store sends and keeps
 // cookies; with it, the store is neither read nor written. A supplied
@@ -73,7 +84,8 @@ struct FetchSettings {
     // store (tests point it at their own CA); empty: the system store.
     std::string caFile;
     std::chrono::milliseconds connectTimeout{60'000};
-    // The longest wait without receiving any data.
+    // The longest wait without receiving any byte, in the status line, the
+    // header block and the body alike; a silence this long ends the read.
     std::chrono::milliseconds receiveTimeout{30'000};
     // Polled at least every 50 ms while a transfer runs; returning true
     // aborts the transfer, which then ends as a failed read does (the body

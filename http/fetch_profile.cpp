@@ -33,6 +33,24 @@ bool onlyBlanks(std::string_view s) {
     return true;
 }
 
+template <class Unsafe>
+std::string percentEncodeWhere(std::string_view s, Unsafe unsafe) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(s.size());
+    for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (unsafe(c)) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0f];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 std::string urlPartText(CURLU* url, CURLUPart part) {
     char* raw = nullptr;
     if (curl_url_get(url, part, &raw, 0) != CURLUE_OK)
@@ -55,7 +73,7 @@ Text userAgentFor(std::string_view extraHeaders) {
 void addDefaultHeaderLines(Text& extraHeaders, std::string_view address, std::string_view cookies) {
     if (findText(extraHeaders, "Referer:") == -1) {
         extraHeaders += extraHeaders.empty() ? "Referer: " : "\r\nReferer: ";
-        extraHeaders += address;
+        extraHeaders += headerSafe(address);
     }
     if (findText(extraHeaders, "Accept:") == -1)
         extraHeaders += "\r\nAccept: */*";
@@ -66,7 +84,7 @@ void addDefaultHeaderLines(Text& extraHeaders, std::string_view address, std::st
     }
     if (!cookies.empty()) {
         extraHeaders += "\r\nCookie: ";
-        extraHeaders += cookies;
+        extraHeaders += headerSafe(cookies);
     }
 }
 
@@ -93,21 +111,12 @@ std::vector<std::string> requestHeaderLines(std::string_view extraHeaders, bool 
     return lines;
 }
 
+std::string headerSafe(std::string_view s) {
+    return percentEncodeWhere(s, [](unsigned char c) { return c < 0x20 || c == 0x7f; });
+}
+
 std::string percentEncodeUnsafe(std::string_view s) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(s.size());
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c >= 0x7f) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0f];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
+    return percentEncodeWhere(s, [](unsigned char c) { return c <= 0x20 || c >= 0x7f; });
 }
 
 bool isHostName(std::string_view host) {
@@ -207,9 +216,10 @@ Text rawHeaderText(std::string_view block, bool complete) {
     return Text(block);
 }
 
-bool countsAsUtf8(const Bytes& body, std::string_view rawHeaders) {
-    const int p = findBytes(body, textToBytes("utf-8"));
-    if (p != -1 && p < 500)
+bool countsAsUtf8(std::string_view body, std::string_view rawHeaders) {
+    // Positions 1 to 499: a first occurrence starting at offset 0 to 498.
+    const std::size_t p = body.find("utf-8");
+    if (p != std::string_view::npos && p < 499)
         return true;
     return findText(rawHeaders, "utf-8", 1, true) != -1;
 }

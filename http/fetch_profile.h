@@ -34,6 +34,11 @@ Text userAgentFor(std::string_view extraHeaders);
 // "\r\nAccept: */*", "\r\nAccept-Language: zh-cn",
 // "\r\nContent-Type: application/x-www-form-urlencoded", and
 // "\r\nCookie: " + cookies whenever `cookies` is not "". No CR LF at the end.
+// The address and the cookies are data, from a page or a server: their
+// control bytes are written as %XX (headerSafe), so neither can end its line
+// and start another.
+//   addDefaultHeaderLines(h = "", "http://x/\r\nHost: y", "") gives
+//   h == "Referer: http://x/%0D%0AHost: y\r\nAccept: */*..."
 void addDefaultHeaderLines(Text& extraHeaders, std::string_view address, std::string_view cookies);
 
 // The header lines actually sent for `extraHeaders`: the text split at
@@ -44,6 +49,12 @@ void addDefaultHeaderLines(Text& extraHeaders, std::string_view address, std::st
 // lines are left out as well.
 //   requestHeaderLines("A: 1\r\n\r\nnocolon\r\nB:") == {"A: 1", "B;"}
 std::vector<std::string> requestHeaderLines(std::string_view extraHeaders, bool keepCredentials);
+
+// `s` with every control byte (0x00-0x1F and 0x7F) written as %XX; every
+// other byte, "%" and 0x80-0xFF included, is kept. What a header value made
+// from data goes through before it is sent.
+//   headerSafe("a\r\nb\tc") == "a%0D%0Ab%09c"; headerSafe("") == ""
+std::string headerSafe(std::string_view s);
 
 // `s` with every byte that a URL cannot carry (control bytes, space, DEL,
 // 0x80-0xFF) written as %XX; every other byte, "%" included, is kept.
@@ -85,7 +96,8 @@ Text rawHeaderText(std::string_view block, bool complete);
 
 // The charset decision: the first "utf-8" (exact) of the body begins at a
 // position from 1 to 499, or the raw headers hold "utf-8" in any case.
-bool countsAsUtf8(const Bytes& body, std::string_view rawHeaders);
+//   countsAsUtf8("<meta charset=utf-8>", "") == true
+bool countsAsUtf8(std::string_view body, std::string_view rawHeaders);
 
 }  // namespace kessrune::fetch
 

@@ -46,6 +46,9 @@ TEST(FetchProfileTest, DefaultLinesAreAddedWhenTheirExactNameIsMissing) {
         {"X: 1", "c=1", "X: 1\r\nReferer: http://a/" + defaults + "\r\nCookie: c=1"},
         {"Accept: a\r\nAccept-Language: l\r\nContent-Type: t\r\nReferer: r", "",
          "Accept: a\r\nAccept-Language: l\r\nContent-Type: t\r\nReferer: r"},
+        // Cookies are data from servers: their control bytes cannot end the line.
+        {"", "a=1\r\nHost: evil\x7f",
+         "Referer: http://a/" + defaults + "\r\nCookie: a=1%0D%0AHost: evil%7F"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.extraHeaders);
@@ -131,6 +134,32 @@ TEST(FetchProfileTest, RequestUrlIsAssembledFromTheAddressParts) {
     }
 }
 
+TEST(FetchProfileTest, AnAddressCannotAddHeaderLines) {
+    // The Referer carries the address as passed but for its control bytes.
+    const std::string hostile =
+        "http://127.0.0.1/css/a.css\r\nX-Injected: 1\r\nHost: injected.example\r\n\tCookie: s=x";
+    Text extra;
+    addDefaultHeaderLines(extra, hostile, "");
+    const std::vector<std::string> lines = requestHeaderLines(extra, true);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0],
+              "Referer: http://127.0.0.1/css/a.css%0D%0AX-Injected: 1%0D%0AHost: "
+              "injected.example%0D%0A%09Cookie: s=x");
+
+    struct Case {
+        std::string in, out;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"plain ascii %41 \xb5\xea", "plain ascii %41 \xb5\xea"},  // "%" and GBK bytes stay
+        {std::string("\0\x01\x1f\x20\x7e\x7f", 6), "%00%01%1F ~%7F"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(headerSafe(c.in), c.out);
+    }
+}
+
 TEST(FetchProfileTest, RawHeadersHoldTheBlockOnlyWhenItFitsTheBuffer) {
     EXPECT_EQ(rawHeaderText("HTTP/1.1 200 OK\r\n\r\n", true), "HTTP/1.1 200 OK\r\n\r\n");
     EXPECT_EQ(rawHeaderText(std::string(4999, 'x'), true), std::string(4999, 'x'));
@@ -140,7 +169,7 @@ TEST(FetchProfileTest, RawHeadersHoldTheBlockOnlyWhenItFitsTheBuffer) {
 
 TEST(FetchProfileTest, Utf8IsDecidedByTheBodyStartOrTheHeaders) {
     auto bodyWithMarkAt = [](int position, const char* mark) {
-        return textToBytes(std::string(position - 1, 'a') + mark);
+        return std::string(position - 1, 'a') + mark;
     };
     EXPECT_TRUE(countsAsUtf8(bodyWithMarkAt(1, "utf-8"), ""));
     EXPECT_TRUE(countsAsUtf8(bodyWithMarkAt(499, "utf-8"), ""));
@@ -148,8 +177,7 @@ TEST(FetchProfileTest, Utf8IsDecidedByTheBodyStartOrTheHeaders) {
     EXPECT_TRUE(
         countsAsUtf8(bodyWithMarkAt(500, "utf-8"), "Content-Type: text/html; charset=UTF-8"));
     EXPECT_FALSE(countsAsUtf8(bodyWithMarkAt(1, "UTF-8"), "HTTP/1.1 200 OK"));
-    Bytes zeroFirst = {0, 'u', 't', 'f', '-', '8'};
-    EXPECT_TRUE(countsAsUtf8(zeroFirst, ""));
+    EXPECT_TRUE(countsAsUtf8(std::string("\0utf-8", 6), ""));
 }
 
 }  // namespace

@@ -358,6 +358,113 @@ TEST_F(FetchTest, EndlessHeadersEndTheRead) {
     EXPECT_EQ(raw, std::string(5000, ' '));
 }
 
+TEST_F(FetchTest, EndlessInterimResponsesEndTheRead) {
+    server_.on("/", [](const RawRequest&, RawConnection& c) {
+        for (int i = 0; i < 1'000'000 && c.send("HTTP/1.1 102 Processing\r\n\r\n"); ++i) {
+        }
+        c.close();
+    });
+    Text raw;
+    EXPECT_EQ(fetchPage(server_.url(), {.rawHeaders = &raw}), "");
+    EXPECT_EQ(raw, std::string(5000, ' '));
+}
+
+// Nothing an address or a server sends can become a line of our request.
+TEST_F(FetchTest, NoHeaderLineComesFromData) {
+    server_.on("/css/a.css", reply(200, {}, "sheet"));
+    server_.on("/set", [](const RawRequest&, RawConnection& c) {
+        c.send(httpResponse(200, {"Set-Cookie: s=1\x01x; path=/", "Set-Cookie: t=2\x7f; path=/"},
+                            "set"));
+    });
+    const std::string hostile = server_.url("/css/a.css") +
+                                "\r\nX-Injected: from-page\r\nHost: injected.example\r\nCookie: "
+                                "s=attacker\r\n\x01\t\x7f"
+                                "End";
+    EXPECT_EQ(fetchPage(server_.url("/set")), "set");
+    fetchPage(hostile);
+    Text cookies = "a=1\r\nX-Smuggled: yes";
+    fetchPage(hostile, {.cookies = &cookies});
+
+    const auto requests = server_.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (const RawRequest& r : requests) {
+        SCOPED_TRACE(r.head);
+        for (char c : r.head.substr(0, r.head.size() - 4)) {
+            const auto byte = static_cast<unsigned char>(c);
+            EXPECT_TRUE(byte >= 0x20 ? byte != 0x7f : c == '\r' || c == '\n') << int(byte);
+        }
+        const std::vector<std::string> lines = splitText(r.head, "\r\n");
+        int hosts = 0, referers = 0;
+        for (const std::string& line : lines) {
+            hosts += line.starts_with("Host:");
+            referers += line.starts_with("Referer:");
+            EXPECT_FALSE(line.starts_with("X-Injected") || line.starts_with("X-Smuggled"));
+        }
+        EXPECT_EQ(hosts, 1);
+        EXPECT_EQ(r.header("Host"), "127.0.0.1:" + std::to_string(server_.port()));
+        if (r.path != "/set") {
+            EXPECT_EQ(referers, 1);
+            // curl writes the request line's escapes in lower case.
+            EXPECT_EQ(r.path,
+                      "/css/a.css%0d%0aX-Injected:%20from-page%0d%0aHost:%20injected.example"
+                      "%0d%0aCookie:%20s=attacker%0d%0a%01%09%7fEnd");
+            EXPECT_EQ(r.header("Referer"),
+                      server_.url("/css/a.css") +
+                          "%0D%0AX-Injected: from-page%0D%0AHost: "
+                          "injected.example%0D%0ACookie: s=attacker%0D%0A%01%09%7FEnd");
+        }
+    }
+    // The store refused the cookies with control bytes; the caller's own
+    // list keeps them in one line.
+    EXPECT_EQ(requests[1].header("Cookie"), "");
+    EXPECT_EQ(requests[2].header("Cookie"), "a=1%0D%0AX-Smuggled: yes");
+}
+
+// The receive clock sees every byte, not only whole header lines.
+TEST_F(FetchTest, TrickledHeaderBlockCompletesAndSilenceAnywhereEndsTheRead) {
+    shortenReceiveTimeout(400ms);
+    const std::string response = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+    server_.on("/trickle", [&](const RawRequest&, RawConnection& c) {
+        for (char ch : response) {
+            std::this_thread::sleep_for(60ms);
+            if (!c.send(std::string(1, ch)))
+                return;
+        }
+    });
+    server_.on("/pause", [](const RawRequest&, RawConnection& c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Le");
+        c.waitForHangUp(10s);
+    });
+    Text raw;
+    EXPECT_EQ(fetchPage(server_.url("/trickle"), {.rawHeaders = &raw}), "ok");
+    EXPECT_EQ(raw, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetchPage(server_.url("/pause"), {.rawHeaders = &raw}), "");
+    EXPECT_EQ(raw, std::string(5000, ' '));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // the server would wait 10 s
+}
+
+TEST_F(FetchTest, MaxTimeBoundsATransferThatNeverFallsSilent) {
+    std::atomic<bool> stop{false};
+    server_.on("/drip", [&](const RawRequest&, RawConnection& c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        while (!stop && c.send("x"))
+            std::this_thread::sleep_for(20ms);
+    });
+    server_.on("/hop", reply(302, {"Location: /drip"}, ""));
+    for (const char* path : {"/drip", "/hop"}) {
+        SCOPED_TRACE(path);
+        const auto start = std::chrono::steady_clock::now();
+        const Text page = fetchPage(server_.url(path), {.maxTime = 400ms});
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_FALSE(page.empty());  // what arrived before the limit is kept
+        EXPECT_EQ(page, std::string(page.size(), 'x'));
+        EXPECT_GE(took, 400ms);
+        EXPECT_LT(took, 3s);  // the body would take 2000 s
+    }
+    stop = true;
+}
+
 TEST_F(FetchTest, RedirectLoopEndsAfterTenHops) {
     server_.on("/loop", reply(302, {"Location: /loop"}, "again"));
     Text raw;
