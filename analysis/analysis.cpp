@@ -79,7 +79,13 @@ class Run {
         workingText = replaceText(workingText, scope, "", 1, -1, /*exact=*/true);
     }
     void show(std::string_view control, std::string_view prefix = {}) {
-        form_.setText(control, concatText(prefix, workingText));
+        // Without a prefix the text goes as it is: a whole style sheet is not
+        // copied once more on its way to the box.
+        if (prefix.empty()) {
+            form_.setText(control, workingText);
+        } else {
+            form_.setText(control, concatText(prefix, workingText));
+        }
     }
     void showFixed(std::string_view control, std::string_view text) {
         form_.setText(control, text);

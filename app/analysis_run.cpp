@@ -138,7 +138,10 @@ Text AnalysisRunner::fetchWhileResponsive(const Text& address) {
     // (the window was closed); the aborted transfer then ends within moments.
     loop.exec();
     worker.join();
-    return aborted_->load() ? Text() : page;
+    if (aborted_->load()) {
+        return {};
+    }
+    return page;  // moved, not copied: it may be a whole style sheet
 }
 
 }  // namespace kessrune

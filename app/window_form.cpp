@@ -72,7 +72,15 @@ void WindowForm::setText(std::string_view control, std::string_view text) {
     } else {
         return;
     }
-    written_.insert(name, Written{Text(text), boxText(widget)});
+    // Most texts read back exactly through the box's own Unicode; only the
+    // others (line breaks in a one-line box, bytes GBK does not map) are
+    // kept beside the box, so a large style sheet is held by the box alone.
+    QString shown = boxText(widget);
+    if (shown == unicode && toGbk(unicode) == text) {
+        written_.remove(name);
+    } else {
+        written_.insert(name, Written{Text(text), std::move(shown)});
+    }
 }
 
 void WindowForm::setCaption(std::string_view control, std::string_view caption) {

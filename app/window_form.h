@@ -34,6 +34,7 @@ class WindowForm final : public Form {
     void setDisabled(std::string_view control, bool disabled) override;
 
   private:
+    // A set text that the box cannot hand back as it is.
     struct Written {
         Text gbk;       // as set
         QString shown;  // the box's own text right after the set

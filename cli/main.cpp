@@ -2,15 +2,17 @@
 //   kessrune-cli [--json] [--gbk] ADDRESS
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "analysis/analysis.h"
 #include "cli/console_form.h"
+#include "cli/json_output.h"
 #include "http/charset.h"
 #include "http/fetch.h"
 
@@ -36,8 +38,15 @@ int usageError(const QString& message) {
     return kUsage;
 }
 
-QString unicode(std::string_view gbk) {
-    return QString::fromStdString(utf8FromGbk(gbk));
+using Clock = std::chrono::steady_clock;
+
+// The --max-time value: seconds, fractions allowed, more than 0.
+std::optional<std::chrono::milliseconds> maxTimeFrom(const QString& value) {
+    bool ok = false;
+    const double seconds = value.toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds <= 0 || seconds > 1e9)
+        return std::nullopt;
+    return std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000)));
 }
 
 }  // namespace
@@ -67,8 +76,14 @@ int main(int argc, char** argv) {
         "Print one JSON object (shopName, shopkeeper, template, cssAddress, css, ready, "
         "requests) to standard output and nothing else.");
     const QCommandLineOption gbkOption("gbk", "Print the CSS as raw GBK bytes instead of UTF-8.");
+    const QCommandLineOption maxTimeOption(
+        "max-time",
+        "Bound the whole run to SECONDS (fractions allowed); a run cut by it ends as failed "
+        "fetches do, with exit status 1.",
+        "SECONDS");
     parser.addOption(jsonOption);
     parser.addOption(gbkOption);
+    parser.addOption(maxTimeOption);
     parser.addPositionalArgument("ADDRESS",
                                  "The shop's home-page address; it must hold \"tmall\" or "
                                  "\"taobao\".");
@@ -82,6 +97,12 @@ int main(int argc, char** argv) {
             parser.showHelp(0);
         }
         parser.showVersion();
+    }
+    std::optional<std::chrono::milliseconds> maxTime;
+    if (parser.isSet(maxTimeOption)) {
+        maxTime = maxTimeFrom(parser.value(maxTimeOption));
+        if (!maxTime)
+            return usageError("--max-time takes a number of seconds greater than 0");
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
@@ -100,32 +121,56 @@ int main(int argc, char** argv) {
 
     ConsoleForm form(address);
     int requests = 0;
-    analyzeShop(form, [&requests](const Text& page) {
+    const Clock::time_point started = Clock::now();
+    bool cut = false;
+    analyzeShop(form, [&](const Text& page) -> Text {
         ++requests;
-        return fetchPage(page);
+        FetchOptions options;
+        if (maxTime) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                started + *maxTime - Clock::now());
+            if (left <= std::chrono::milliseconds::zero()) {
+                cut = true;
+                return {};  // the time is up: the rest of the run fetches nothing
+            }
+            options.maxTime = left;
+        }
+        Text fetched = fetchPage(page, options);
+        cut = cut || (maxTime && Clock::now() >= started + *maxTime);
+        return fetched;
     });
+    // The run's copy of the sheet is not needed for the output: the box's is.
+    Text().swap(workingText);
 
     using namespace controls;
     const bool ready = !form.disabled(kAnalyzeButton);
     const Text& css = form.text(kCssCodeBox);
     if (parser.isSet(jsonOption)) {
-        const QJsonObject result{
-            {"shopName", unicode(form.text(kShopNameLabel))},
-            {"shopkeeper", unicode(form.text(kShopkeeperLabel))},
-            {"template", unicode(form.text(kTemplateLabel))},
-            {"cssAddress", unicode(form.text(kCssAddressBox))},
-            {"css", unicode(css)},
-            {"ready", ready},
-            {"requests", requests},
-        };
-        writeLine(stdout, QJsonDocument(result).toJson(QJsonDocument::Compact).toStdString());
+        JsonObjectWriter json(stdout);
+        json.gbkText("shopName", form.text(kShopNameLabel));
+        json.gbkText("shopkeeper", form.text(kShopkeeperLabel));
+        json.gbkText("template", form.text(kTemplateLabel));
+        json.gbkText("cssAddress", form.text(kCssAddressBox));
+        json.gbkText("css", css);
+        json.boolean("ready", ready);
+        json.number("requests", requests);
+        json.close();
     } else {
         for (std::string_view box :
              {kShopNameLabel, kShopkeeperLabel, kTemplateLabel, kCssAddressBox}) {
             writeLine(stderr, utf8FromGbk(form.text(box)));
         }
-        write(stdout, parser.isSet(gbkOption) ? css : utf8FromGbk(css));
+        if (parser.isSet(gbkOption)) {
+            write(stdout, css);
+        } else {
+            writeUtf8FromGbk(stdout, css);
+        }
     }
     std::fflush(stdout);
+    if (cut) {
+        std::fprintf(stderr, "kessrune-cli: the run was cut off after %s s (--max-time)\n",
+                     qUtf8Printable(parser.value(maxTimeOption)));
+        return kNotReady;
+    }
     return form.text(kCssAddressBox).empty() ? kNotReady : kReady;
 }

@@ -418,4 +418,23 @@ std::string utf8FromGbk(std::string_view gbk) {
     return result;
 }
 
+void utf8FromGbkInPieces(std::string_view gbk, const std::function<void(std::string_view)>& sink) {
+    constexpr std::size_t kPiece = std::size_t{256} << 10;
+    gbk = gbk.substr(0, gbk.find('\0'));
+    std::size_t start = 0;
+    while (start < gbk.size()) {
+        // Cut only where the character walk from the start stands, so that
+        // no two-byte character is split between two pieces.
+        std::size_t end = start;
+        const std::size_t stop = std::min(gbk.size(), start + kPiece);
+        while (end < stop)
+            end += static_cast<unsigned char>(gbk[end]) >= 0x80 ? 2 : 1;
+        end = std::min(end, gbk.size());
+        const std::string piece = utf8FromGbk(gbk.substr(start, end - start));
+        if (!piece.empty())
+            sink(piece);
+        start = end;
+    }
+}
+
 }  // namespace kessrune

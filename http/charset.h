@@ -2,6 +2,7 @@
 #ifndef KESSRUNE_HTTP_CHARSET_H
 #define KESSRUNE_HTTP_CHARSET_H
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,13 @@ Bytes convertCharset(const Bytes& data, std::string_view sourceCharset = {},
 //   gbkFromUtf8("分析css") == "\xb7\xd6\xce\xf6css"; utf8FromGbk("\xb5\xea") == "店"
 Text gbkFromUtf8(std::string_view utf8);
 std::string utf8FromGbk(std::string_view gbk);
+
+// utf8FromGbk in pieces, for texts too large to hold twice: `sink` receives
+// the UTF-8 of `gbk` one piece after the other (each at most a few hundred
+// KiB, cut between characters), and the pieces joined equal
+// utf8FromGbk(gbk). Nothing is handed on for "" or after a zero byte.
+//   utf8FromGbkInPieces("\xb5\xea", sink): sink("店")
+void utf8FromGbkInPieces(std::string_view gbk, const std::function<void(std::string_view)>& sink);
 
 }  // namespace kessrune
 

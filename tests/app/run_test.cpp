@@ -27,6 +27,7 @@
 #include "cli/samples/sample_shops.h"
 #include "http/charset.h"
 #include "http/fetch.h"
+#include "tests/analysis/hostile_page.h"
 
 using namespace kessrune;
 
@@ -118,6 +119,7 @@ class RunTest : public QObject {
     void sampleShop();
     void secondRunKeepsTheButtonReady();
     void neitherWordMakesNoRequest();
+    void hostilePageAddsNoHeaderLine();
     void closingMidRunAbortsAndEndsWithZero();
 
   private:
@@ -211,6 +213,23 @@ void RunTest::neitherWordMakesNoRequest() {
     QVERIFY(!analyzeButton()->isEnabled());
     QVERIFY(server.paths().empty());
     QCOMPARE(labelText("透明标签5"), QString());
+}
+
+// The style-sheet link of the page carries CR LF and header lines; the
+// request for it carries them inside its Referer only.
+void RunTest::hostilePageAddsNoHeaderLine() {
+    samples::SampleServer server(KESSRUNE_SAMPLE_FIXTURES);
+    DropKeptConnections drop;
+    QVERIFY(server.start());
+    const std::string sheet = server.origin() + "/css/a.css?v=1";
+    server.addPage("/hostile.taobao.com/", testing::hostileShopPage(sheet));
+    typeAddress(server.origin() + "/hostile.taobao.com/");
+    QTest::mouseClick(analyzeButton(), Qt::LeftButton);
+    QTRY_COMPARE(analyzeButton()->text(), u("分析css"));
+    const std::vector<samples::SeenRequest> seen = server.requests();
+    QCOMPARE(static_cast<int>(seen.size()), 4);
+    QCOMPARE(testing::injectedLineProblem(seen, "127.0.0.1:" + std::to_string(server.port())),
+             std::string());
 }
 
 void RunTest::closingMidRunAbortsAndEndsWithZero() {

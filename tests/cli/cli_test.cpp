@@ -6,9 +6,15 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +24,7 @@
 #include "cli/samples/sample_server.h"
 #include "cli/samples/sample_shops.h"
 #include "tests/analysis/gbk.h"
+#include "tests/analysis/hostile_page.h"
 
 namespace kessrune {
 namespace {
@@ -217,6 +224,84 @@ TEST_F(CliTest, ServerDown) {
     EXPECT_EQ(text(json, "cssAddress"), "");
     EXPECT_FALSE(json["ready"].toBool());
     EXPECT_EQ(json["requests"].toInt(), 4);
+}
+
+// A page cannot write our request headers: its style-sheet link's CR LF
+// and header lines stay inside the Referer and the request line.
+TEST_F(CliTest, HostilePageAddsNoHeaderLine) {
+    // After a "?", so that the sample server's route (no line breaks in a
+    // path) still logs the request.
+    const std::string sheet = server.origin() + "/css/a.css?v=1";
+    server.addPage("/hostile.taobao.com/", testing::hostileShopPage(sheet));
+    Outcome run =
+        runCli({"--json", QString::fromStdString(server.origin() + "/hostile.taobao.com/")});
+    EXPECT_EQ(text(run.json(), "cssAddress"), sheet + testing::kInjectedLines) << run.err;
+    const std::vector<SeenRequest> seen = server.requests();
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(testing::injectedLineProblem(seen, "127.0.0.1:" + std::to_string(server.port())), "");
+    // The sample server decodes %XX in the values it logs, so the Referer's
+    // exact bytes are the fetch tests' affair; here: one line, the page's.
+    EXPECT_EQ(seen.back().header("Referer"), sheet + testing::kInjectedLines);
+}
+
+// Control bytes typed into the address go nowhere but into the Referer and
+// the request line, percent-encoded.
+TEST_F(CliTest, ControlBytesInTheAddressAddNoHeaderLine) {
+    const std::string address =
+        server.shopAddress(sampleShops()[0]) + "?q=\r\nX-Injected: 1\r\n\tHost: evil\x01\x1f";
+    Outcome run = runCli({"--json", QString::fromStdString(address)});
+    const std::vector<SeenRequest> seen = server.requests();
+    ASSERT_FALSE(seen.empty()) << run.err;
+    EXPECT_EQ(testing::injectedLineProblem(seen, "127.0.0.1:" + std::to_string(server.port())), "");
+    EXPECT_EQ(seen.front().header("Referer"), address);
+}
+
+// A listener that never answers: the connection opens (the system's queue
+// takes it), the request goes out, nothing comes back.
+class SilentListener {
+  public:
+    SilentListener() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(fd_, 16), 0);
+        EXPECT_EQ(::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentListener() { ::close(fd_); }
+    int port() const { return port_; }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+TEST_F(CliTest, MaxTimeBoundsTheWholeRun) {
+    SilentListener silent;
+    const QString address = QString::fromStdString(
+        "http://127.0.0.1:" + std::to_string(silent.port()) + "/s.taobao.com/");
+    const auto start = std::chrono::steady_clock::now();
+    Outcome run = runCli({"--json", "--max-time", "0.5", address});
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("--max-time"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(run.json()["ready"].toBool());
+    EXPECT_LT(took, std::chrono::seconds(10));  // without the limit: 4 × 30 s of silence
+
+    // A run that ends in time is not touched by the limit.
+    Outcome good =
+        runCli({"--max-time", "30", QString::fromStdString(server.shopAddress(sampleShops()[0]))});
+    EXPECT_EQ(good.status, 0) << good.err;
+    EXPECT_EQ(good.err.find("--max-time"), std::string::npos);
+
+    for (const char* bad : {"0", "-1", "abc", "nan", ""}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(runCli({"--max-time", bad, address}).status, 2);
+    }
 }
 
 TEST_F(CliTest, UsageErrors) {

@@ -239,3 +239,53 @@ TEST(EdgeConversions, GbkFromUtf8AndBack) {
 
 }  // namespace
 }  // namespace kessrune
+
+namespace kessrune {
+namespace {
+
+std::string joinedPieces(std::string_view gbk) {
+    std::string joined;
+    utf8FromGbkInPieces(gbk, [&](std::string_view piece) {
+        EXPECT_FALSE(piece.empty());
+        joined += piece;
+    });
+    return joined;
+}
+
+TEST(EdgeConversions, PiecesJoinedEqualTheWholeConversion) {
+    // Over a megabyte of two-byte characters, ASCII, lone lead bytes, 0x80,
+    // 0xFF and invalid pairs, so that piece ends fall inside every kind.
+    std::string mixed;
+    std::uint32_t state = 12345;
+    while (mixed.size() < (std::size_t{1} << 20) + 777) {
+        state = state * 1103515245u + 12345u;
+        const unsigned char pick = static_cast<unsigned char>(state >> 16);
+        switch (pick % 5) {
+            case 0:
+                mixed += "\xb5\xea\xc6\xcc";
+                break;  // 店铺
+            case 1:
+                mixed += "css{}\\";
+                break;
+            case 2:
+                mixed += static_cast<char>(0x80 | pick);
+                break;
+            case 3:
+                mixed += "\xb1\x5c\xd5\x7b";
+                break;  // second bytes "\" and "{"
+            default:
+                mixed += static_cast<char>(pick == 0 ? 1 : pick);
+                break;
+        }
+    }
+    for (std::string_view gbk : {std::string_view(mixed), std::string_view(mixed).substr(1),
+                                 std::string_view("\xb5\xea"), std::string_view("a\xb5")}) {
+        SCOPED_TRACE(gbk.size());
+        EXPECT_EQ(joinedPieces(gbk), utf8FromGbk(gbk));
+    }
+    EXPECT_EQ(joinedPieces(""), "");
+    EXPECT_EQ(joinedPieces(std::string_view("a\0b", 3)), "a");
+}
+
+}  // namespace
+}  // namespace kessrune
