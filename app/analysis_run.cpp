@@ -74,21 +74,14 @@ class InputBlocker final : public QObject {
 };
 
 // Everything a run changes outside the controls, put back when it ends: the
-// running mark, the busy cursor, the input block and the HTTP abort hook.
+// running mark, the busy cursor and the input block.
 class RunScope {
   public:
-    RunScope(bool& running, MainWindow& window, std::shared_ptr<std::atomic<bool>> aborted)
-        : running_(running), blocker_(window), previous_(fetchSettings()) {
+    RunScope(bool& running, MainWindow& window) : running_(running), blocker_(window) {
         running_ = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        FetchSettings settings = previous_;
-        settings.shouldAbort = [aborted = std::move(aborted), outer = previous_.shouldAbort] {
-            return aborted->load() || (outer && outer());
-        };
-        setFetchSettings(std::move(settings));
     }
     ~RunScope() {
-        setFetchSettings(previous_);
         QApplication::restoreOverrideCursor();
         running_ = false;
     }
@@ -98,19 +91,15 @@ class RunScope {
   private:
     bool& running_;
     InputBlocker blocker_;
-    FetchSettings previous_;
 };
 
 }  // namespace
 
 AnalysisRunner::AnalysisRunner(MainWindow& window)
-    : QObject(&window),
-      window_(window),
-      form_(window),
-      aborted_(std::make_shared<std::atomic<bool>>(false)) {
+    : QObject(&window), window_(window), form_(window) {
     connect(&window, &MainWindow::closing, this, [this] {
         if (running_) {
-            aborted_->store(true);
+            stop_.request_stop();
         }
     });
 }
@@ -119,26 +108,30 @@ void AnalysisRunner::run() {
     if (running_) {
         return;  // a run is never re-entered
     }
-    aborted_->store(false);
-    RunScope scope(running_, window_, aborted_);
+    stop_ = std::stop_source();
+    RunScope scope(running_, window_);
     analyzeShop(form_, [this](const Text& address) { return fetchWhileResponsive(address); });
 }
 
 Text AnalysisRunner::fetchWhileResponsive(const Text& address) {
-    if (aborted_->load()) {
+    if (stop_.stop_requested()) {
         return {};  // the window has closed: no further requests
     }
     Text page;
     QEventLoop loop;
     std::thread worker([&] {
-        page = fetchPage(address);
+        try {
+            page = fetchPage(address, {.stop = stop_.get_token()});
+        } catch (...) {
+            page.clear();  // out of memory, say: the fetch counts as failed
+        }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     // Returns when the page is in, or at once when the application quits
     // (the window was closed); the aborted transfer then ends within moments.
     loop.exec();
     worker.join();
-    if (aborted_->load()) {
+    if (stop_.stop_requested()) {
         return {};
     }
     return page;  // moved, not copied: it may be a whole style sheet

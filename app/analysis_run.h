@@ -3,8 +3,7 @@
 #define KESSRUNE_APP_ANALYSIS_RUN_H
 
 #include <QObject>
-#include <atomic>
-#include <memory>
+#include <stop_token>
 
 #include "analysis/analysis.h"
 #include "app/window_form.h"
@@ -36,8 +35,8 @@ class AnalysisRunner final : public QObject {
     MainWindow& window_;
     WindowForm form_;
     bool running_ = false;
-    // Set when the window closes mid-run; polled by the HTTP layer.
-    std::shared_ptr<std::atomic<bool>> aborted_;
+    // Stopped when the window closes mid-run: ends the transfer at once.
+    std::stop_source stop_;
 };
 
 }  // namespace kessrune

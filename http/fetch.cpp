@@ -3,8 +3,11 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <utility>
 
 #include "http/charset.h"
@@ -22,39 +25,84 @@ constexpr int kMaxRedirects = 10;
 // never be handed back, and a server could otherwise send headers for ever.
 constexpr std::size_t kMaxHeaderBytes = std::size_t{1} << 20;
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
+constexpr long kKeptConnections = 64;
 
-// The process-wide store: the multi handle keeps the idle connections, the
-// share the DNS answers, TLS sessions and cookies (in memory only). Fetches
-// are serialised by `mutex`, since one multi handle serves them all.
-struct Store {
-    std::mutex mutex;
-    curl::Multi multi;
-    curl::Share share;
-    FetchSettings settings;
-
-    Store() {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-        open();
-    }
-    void open() {
-        multi.reset(curl_multi_init());
-        share.reset(curl_share_init());
-        if (share) {
-            curl_share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-            curl_share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
-            curl_share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+// The connection store: one curl share holding the kept connections, the
+// DNS answers, the TLS sessions and the cookies (in memory only), used by
+// every transfer at once. Curl takes one of `locks` around each use of a kind
+// of shared data, so transfers on several threads run side by side and only
+// meet for the moment a connection is taken from or handed back to the
+// cache. A transfer holds the store it started with: a reset gives later
+// fetches a new one, and the old one goes with its last transfer.
+class ConnectionStore {
+  public:
+    ConnectionStore() : share_(curl_share_init()) {
+        if (!share_)
+            return;
+        CURLSH* h = share_.get();
+        curl_share_setopt(h, CURLSHOPT_LOCKFUNC, lock);
+        curl_share_setopt(h, CURLSHOPT_UNLOCKFUNC, unlock);
+        curl_share_setopt(h, CURLSHOPT_USERDATA, this);
+        for (curl_lock_data data : {CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_SSL_SESSION,
+                                    CURL_LOCK_DATA_COOKIE, CURL_LOCK_DATA_CONNECT}) {
+            curl_share_setopt(h, CURLSHOPT_SHARE, data);
         }
     }
-    void close() {
-        multi.reset();
-        share.reset();
+    CURLSH* share() const { return share_.get(); }
+
+  private:
+    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* user) {
+        static_cast<ConnectionStore*>(user)->locks_[index(data)].lock();
     }
+    static void unlock(CURL*, curl_lock_data data, void* user) {
+        static_cast<ConnectionStore*>(user)->locks_[index(data)].unlock();
+    }
+    static std::size_t index(curl_lock_data data) {
+        const auto i = static_cast<std::size_t>(data);
+        return i < CURL_LOCK_DATA_LAST ? i : 0;
+    }
+
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> locks_;
+    curl::Share share_;  // after the locks: cleaned up while they still exist
 };
 
-Store& store() {
-    static Store instance;
-    return instance;
-}
+// The process-wide state of the layer: the current connection store and the
+// settings, each read and replaced under `mutex_` and handed out by value.
+class Layer {
+  public:
+    static Layer& instance() {
+        static Layer layer;
+        return layer;
+    }
+    std::shared_ptr<ConnectionStore> store() const {
+        std::lock_guard lock(mutex_);
+        return store_;
+    }
+    void resetStore() {
+        auto fresh = std::make_shared<ConnectionStore>();
+        std::shared_ptr<ConnectionStore> old;
+        std::lock_guard lock(mutex_);
+        old = std::exchange(store_, std::move(fresh));
+    }
+    FetchSettings settings() const {
+        std::lock_guard lock(mutex_);
+        return settings_;
+    }
+    void setSettings(FetchSettings settings) {
+        std::lock_guard lock(mutex_);
+        settings_ = std::move(settings);
+    }
+
+  private:
+    Layer() {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        store_ = std::make_shared<ConnectionStore>();
+    }
+
+    mutable std::mutex mutex_;
+    std::shared_ptr<ConnectionStore> store_;
+    FetchSettings settings_;
+};
 
 // What one request sends.
 struct Hop {
@@ -135,7 +183,11 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
     const size_t n = size * count;
     r.lastActivity = Clock::now();
     const size_t room = r.maxBody - std::min(r.maxBody, r.body.size());
-    r.body.append(data, std::min(n, room));
+    try {
+        r.body.append(data, std::min(n, room));
+    } catch (...) {
+        return 0;  // no memory for it: nothing may unwind through curl
+    }
     return n <= room ? n : 0;  // 0 ends the transfer as a failed read
 }
 
@@ -163,15 +215,25 @@ struct HopResult {
     std::string redirectUrl;  // where a 3xx with a Location points, resolved
 };
 
-// Runs one request on the store's multi handle, polling the abort hook, the
-// receive time-out and the deadline while it waits. nullopt when no request
-// handle could be made.
-std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& settings,
-                                 Clock::time_point deadline) {
+// What bounds one fetch, over all its hops.
+struct Limits {
+    Clock::time_point deadline = Clock::time_point::max();
+    std::stop_token stop;
+};
+
+// Runs one request on a multi handle of its own over the shared store,
+// watching for a stop, the receive time-out and the deadline while it
+// waits. nullopt when no request handle could be made.
+std::optional<HopResult> perform(const ConnectionStore& store, const Hop& hop,
+                                 const FetchSettings& settings, const Limits& limits) {
     curl::Easy easy(curl_easy_init());
+    curl::Multi multi(curl_multi_init());
     curl::Slist headers;
-    if (!easy || !s.multi)
+    if (!easy || !multi)
         return std::nullopt;
+    // How many idle connections the store keeps: curl reckons it from the
+    // multi handle that returns one, and ours holds a single transfer.
+    curl_multi_setopt(multi.get(), CURLMOPT_MAXCONNECTS, kKeptConnections);
     for (const std::string& line : hop.headerLines)
         headers.append(line.c_str());
     // No "Expect: 100-continue" before a body.
@@ -186,7 +248,7 @@ std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& 
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_SHARE, s.share.get());
+    curl_easy_setopt(h, CURLOPT_SHARE, store.share());
     if (hop.cookieStore)
         curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(h, CURLOPT_PROXY, hop.proxy.c_str());
@@ -218,26 +280,29 @@ std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& 
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
 
     {
-        curl::MultiAttachment attachment(s.multi.get(), h);
+        curl::MultiAttachment attachment(multi.get(), h);
         if (!attachment.attached())
             return std::nullopt;
+        // A stop asked for from another thread ends the wait at once.
+        CURLM* m = multi.get();
+        std::stop_callback wake(limits.stop, [m] { curl_multi_wakeup(m); });
         int running = 1;
-        while (curl_multi_perform(s.multi.get(), &running) == CURLM_OK) {
+        while (curl_multi_perform(m, &running) == CURLM_OK) {
             if (running == 0)
                 break;
-            if (settings.shouldAbort && settings.shouldAbort()) {
+            if (limits.stop.stop_requested()) {
                 result.aborted = true;
                 break;
             }
             const auto now = Clock::now();
-            if (now >= deadline) {
+            if (now >= limits.deadline) {
                 result.pastDeadline = true;
                 break;
             }
             const auto idle = now - r.lastActivity;
             if (r.connected && idle >= settings.receiveTimeout)
                 break;
-            auto wait = std::min<Clock::duration>(kPollInterval, deadline - now);
+            auto wait = std::min<Clock::duration>(kPollInterval, limits.deadline - now);
             if (r.connected)
                 wait = std::min<Clock::duration>(wait, settings.receiveTimeout - idle);
             const auto waitMs =
@@ -246,14 +311,14 @@ std::optional<HopResult> perform(Store& s, const Hop& hop, const FetchSettings& 
             // the transfer's socket is what tells that a byte has arrived, so
             // a block trickled byte by byte is not taken for silence.
             int events = 0;
-            curl_multi_poll(s.multi.get(), nullptr, 0, static_cast<int>(waitMs), &events);
+            curl_multi_poll(m, nullptr, 0, static_cast<int>(waitMs), &events);
             if (events > 0)
                 r.lastActivity = Clock::now();
         }
         // The attachment ends here: an unfinished transfer's connection is
-        // closed, a finished one's is kept for the next fetch.
+        // closed, a finished one's goes back to the store for the next fetch.
         int queued = 0;
-        while (curl_multi_info_read(s.multi.get(), &queued) != nullptr) {
+        while (curl_multi_info_read(m, &queued) != nullptr) {
         }
     }
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
@@ -282,18 +347,15 @@ std::string proxyFor(const std::string& url, const Text* proxyAddress) {
 }  // namespace
 
 void setFetchSettings(FetchSettings settings) {
-    store().settings = std::move(settings);
+    Layer::instance().setSettings(std::move(settings));
 }
 
-const FetchSettings& fetchSettings() {
-    return store().settings;
+FetchSettings fetchSettings() {
+    return Layer::instance().settings();
 }
 
 void resetFetchStore() {
-    Store& s = store();
-    std::lock_guard lock(s.mutex);
-    s.close();
-    s.open();
+    Layer::instance().resetStore();
 }
 
 Text fetchPage(const Text& address, const FetchOptions& options) {
@@ -312,12 +374,12 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
     if (!firstUrl)
         return {};
 
-    const Clock::time_point deadline = options.maxTime > std::chrono::milliseconds::zero()
-                                           ? Clock::now() + options.maxTime
-                                           : Clock::time_point::max();
-    Store& s = store();
-    std::lock_guard lock(s.mutex);
-    const FetchSettings settings = s.settings;
+    Limits limits;
+    if (options.maxTime > std::chrono::milliseconds::zero())
+        limits.deadline = Clock::now() + options.maxTime;
+    limits.stop = options.stop;
+    const std::shared_ptr<ConnectionStore> store = Layer::instance().store();
+    const FetchSettings settings = Layer::instance().settings();
 
     Hop hop;
     hop.url = *firstUrl;
@@ -342,7 +404,10 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
 
     Reception final;
     for (int redirects = 0;; ++redirects) {
-        std::optional<HopResult> done = perform(s, hop, settings, deadline);
+        // A stop or a deadline that came first: no (further) request at all.
+        if (limits.stop.stop_requested() || Clock::now() >= limits.deadline)
+            break;
+        std::optional<HopResult> done = perform(*store, hop, settings, limits);
         if (!done)
             break;
         final = std::move(done->reception);

@@ -10,7 +10,7 @@
 
 #include <chrono>
 #include <cstddef>
-#include <functional>
+#include <stop_token>
 #include <string>
 
 #include "text/text.h"
@@ -36,6 +36,9 @@ struct FetchOptions {
     // The longest the whole fetch may take, redirects included; 0: no limit.
     // A fetch cut by it ends as a timed-out read does.
     std::chrono::milliseconds maxTime{0};
+    // A stop asked for (from any thread) aborts the transfer at once; the
+    // fetch then ends as a failed read does, and makes no further hop.
+    std::stop_token stop{};
 };
 
 // Fetches `address` (any form urlHost accepts) and returns its body as GBK
@@ -67,18 +70,21 @@ struct FetchOptions {
 // lines.
 //
 // The store: without `cookies` the process-wide cookie store sends and keeps
-// cookies; with it, the store is neither read nor written. A supplied
+// cookies; with it, the store is neither read nor written. Connections, DNS
+// answers and TLS sessions are kept in the same store for later fetches. A supplied
 // `proxyAddress` (host:port) carries plain-http requests to other hosts than
 // loopback ones; https goes direct, and so does everything when it is "".
 // TLS is verified against the system's CA store (or the settings' caFile).
 //
-// Fetches are serialised: a call from a second thread waits for the first.
+// Calls from several threads run at the same time, sharing the store: each
+// takes a kept connection that no other transfer is using, or opens one.
 //   fetchPage("http://x.y.z/") == the page, or "" when it cannot be had
 Text fetchPage(const Text& address, const FetchOptions& options = {});
 
 // Process-wide settings of the HTTP layer. The defaults are the platform's;
-// tests and the window change them: copy fetchSettings(), change the copy,
-// hand it to setFetchSettings.
+// tests change them: take fetchSettings(), change the copy, hand it to
+// setFetchSettings. What belongs to one call (a stop, a time limit) travels
+// in its FetchOptions instead.
 struct FetchSettings {
     // A PEM file of certificate authorities to trust in place of the system
     // store (tests point it at their own CA); empty: the system store.
@@ -87,21 +93,19 @@ struct FetchSettings {
     // The longest wait without receiving any byte, in the status line, the
     // header block and the body alike; a silence this long ends the read.
     std::chrono::milliseconds receiveTimeout{30'000};
-    // Polled at least every 50 ms while a transfer runs; returning true
-    // aborts the transfer, which then ends as a failed read does (the body
-    // read so far is the body). It must not call fetchPage itself.
-    std::function<bool()> shouldAbort;
     // The most body bytes kept; a longer body ends the read there, as a
     // failed read does, so a hostile server cannot exhaust memory.
     std::size_t maxBodyBytes = std::size_t{256} << 20;
 };
 
-// The settings apply to the fetches that start after the call.
+// The settings apply to the fetches that start after the call; both calls
+// are safe from any thread.
 void setFetchSettings(FetchSettings settings);
-const FetchSettings& fetchSettings();
+FetchSettings fetchSettings();
 
 // Drops the process-wide store: kept connections, DNS answers, TLS sessions
-// and cookies. Later fetches start from an empty store.
+// and cookies. Later fetches start from an empty store; transfers running
+// meanwhile finish on the old one, which goes with the last of them.
 void resetFetchStore();
 
 }  // namespace kessrune

@@ -10,10 +10,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <thread>
 
@@ -539,17 +543,65 @@ TEST_F(FetchTest, ConnectTimeOutBoundsAServerThatNeverAccepts) {
     ::close(listener);
 }
 
-TEST_F(FetchTest, AbortHookEndsATransferPromptly) {
-    server_.on("/silent", [](const RawRequest&, RawConnection& c) { c.waitForHangUp(10s); });
-    std::atomic<int> polls{0};
-    FetchSettings settings = fetchSettings();
-    settings.shouldAbort = [&] { return ++polls >= 5; };
-    setFetchSettings(settings);
+TEST_F(FetchTest, StopEndsATransferAtOnceAndAfterwardsNoneStarts) {
+    server_.on("/silent", [](const RawRequest&, RawConnection& c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\npart");
+        c.waitForHangUp(10s);
+    });
+    std::stop_source stop;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(200ms);
+        stop.request_stop();
+    });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(fetchPage(server_.url("/silent")), "");
+    EXPECT_EQ(fetchPage(server_.url("/silent"), {.stop = stop.get_token()}), "part");
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(polls.load(), 5);
-    EXPECT_LT(took, 5s);  // five polls, at most 50 ms apart; the server would wait 10 s
+    stopper.join();
+    EXPECT_GE(took, 200ms);
+    EXPECT_LT(took, 3s);  // the server would wait 10 s
+    // Another call's stop does not touch this one; a stopped one makes no hop.
+    server_.on("/p", reply(200, {}, "page"));
+    EXPECT_EQ(fetchPage(server_.url("/p")), "page");
+    EXPECT_EQ(fetchPage(server_.url("/p"), {.stop = stop.get_token()}), "");
+}
+
+// Fetches on several threads run side by side over the shared store: the
+// server holds all eight at once, and each thread keeps to its connection.
+TEST_F(FetchTest, ConcurrentFetchesRunTogetherAndShareConnections) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int inFlight = 0, most = 0;
+    server_.on("/slow", [&](const RawRequest&, RawConnection& c) {
+        {
+            std::unique_lock lock(mutex);
+            most = std::max(most, ++inFlight);
+            changed.notify_all();
+            // Hold the answer until all eight are in, or a while has passed.
+            changed.wait_for(lock, 2s, [&] { return most >= 8; });
+        }
+        std::this_thread::sleep_for(20ms);
+        {
+            std::lock_guard lock(mutex);
+            --inFlight;
+        }
+        c.send(httpResponse(200, {}, "slow page"));
+    });
+    constexpr int kThreads = 8, kFetches = 5;
+    std::atomic<int> good{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < kFetches; ++i)
+                good += fetchPage(server_.url("/slow")) == "slow page";
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(good.load(), kThreads * kFetches);
+    EXPECT_EQ(most, kThreads);
+    // 40 fetches over at most one connection per thread.
+    EXPECT_LE(server_.connections(), kThreads);
+    EXPECT_EQ(static_cast<int>(server_.requests().size()), kThreads * kFetches);
 }
 
 TEST_F(FetchTest, BrokenAndOddBodies) {
