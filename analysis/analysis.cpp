@@ -3,9 +3,6 @@
 #include "text/markers.h"
 
 namespace kessrune {
-
-Text workingText;
-
 namespace {
 
 // Every literal the run searches for or writes, as GBK bytes. The Chinese
@@ -64,10 +61,11 @@ bool contains(std::string_view t, std::string_view x) {
     return findText(t, x) != -1;
 }
 
-// The steps every pass is written in; each works on workingText.
+// The steps every pass is written in; each works on the session's text.
 class Run {
   public:
-    Run(Form& form, const PageFetch& fetch) : form_(form), fetch_(fetch) {}
+    Run(AnalysisSession& session, Form& form, const PageFetch& fetch)
+        : workingText(session.workingText), form_(form), fetch_(fetch) {}
 
     // workingText becomes the page at the address the box holds right now.
     void fetchFrom(std::string_view box) { workingText = fetch_(form_.readText(box)); }
@@ -101,6 +99,7 @@ class Run {
     }
 
   private:
+    Text& workingText;  // the session's, under the name every step uses
     Form& form_;
     const PageFetch& fetch_;
 };
@@ -183,8 +182,8 @@ void Run::complete() {
 
 }  // namespace
 
-void analyzeShop(Form& form, const PageFetch& fetch) {
-    Run run(form, fetch);
+void analyzeShop(AnalysisSession& session, Form& form, const PageFetch& fetch) {
+    Run run(session, form, fetch);
     run.start();
     if (run.addressHolds(kTmall)) {
         run.tmallPass();

@@ -35,11 +35,24 @@ class Form {
 // "" when it cannot be had (fetchPage with the address alone).
 using PageFetch = std::function<Text(const Text& address)>;
 
-// The one program-wide text the run works on; "" at start, never reset
-// between runs.
-extern Text workingText;
+// What a run works on, kept from one run to the next for as long as its
+// owner keeps it: the window holds one session for the program's whole life,
+// the command line one per run, a batch one per shop.
+struct AnalysisSession {
+    // Every fetch of a run stores its page here, every cut replaces it with
+    // the piece cut from it, every control write shows it. "" at start and
+    // never reset between runs; after a run in which a pass ran it holds the
+    // text last written to 编辑框4.
+    Text workingText;
+};
 
-void analyzeShop(Form& form, const PageFetch& fetch);
+// The run behind 按钮1 over `session`: the Tmall pass when 编辑框1 holds
+// "tmall", the Taobao pass when it holds "taobao" (both, Tmall first, when
+// it holds both), each a fixed list of fetches, cuts, tests and control
+// writes; then 按钮1 comes back only when 编辑框2 holds text. Everything it
+// finds it shows through `form`; `fetch` is its only way to the network.
+//   AnalysisSession session; analyzeShop(session, form, fetch);
+void analyzeShop(AnalysisSession& session, Form& form, const PageFetch& fetch);
 
 }  // namespace kessrune
 

@@ -110,7 +110,8 @@ void AnalysisRunner::run() {
     }
     stop_ = std::stop_source();
     RunScope scope(running_, window_);
-    analyzeShop(form_, [this](const Text& address) { return fetchWhileResponsive(address); });
+    analyzeShop(session_, form_,
+                [this](const Text& address) { return fetchWhileResponsive(address); });
 }
 
 Text AnalysisRunner::fetchWhileResponsive(const Text& address) {

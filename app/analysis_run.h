@@ -29,11 +29,16 @@ class AnalysisRunner final : public QObject {
 
     bool running() const { return running_; }
 
+    // The window's one session, for the program's whole life: never reset
+    // between runs.
+    AnalysisSession& session() { return session_; }
+
   private:
     Text fetchWhileResponsive(const Text& address);
 
     MainWindow& window_;
     WindowForm form_;
+    AnalysisSession session_;
     bool running_ = false;
     // Stopped when the window closes mid-run: ends the transfer at once.
     std::stop_source stop_;

@@ -53,15 +53,16 @@ void showCentred(MainWindow& window) {
 int startProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     configureApplication(app);
-    qAddPostRoutine(onProgramExit);
     std::unique_ptr<MainWindow> window = createMainWindow();
+    AnalysisSession& session = window->findChild<AnalysisRunner*>()->session();
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&session] { onProgramExit(session); });
     showCentred(*window);
     QApplication::exec();
     return 0;
 }
 
-void onProgramExit() {
-    Text().swap(workingText);
+void onProgramExit(AnalysisSession& session) {
+    Text().swap(session.workingText);
 }
 
 }  // namespace kessrune

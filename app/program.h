@@ -9,6 +9,7 @@ class QApplication;
 namespace kessrune {
 
 class MainWindow;
+struct AnalysisSession;
 
 // The look every window of the program shares, whatever the desktop: the
 // Fusion style with its own palette, "Noto Sans CJK SC" at 9 pt as the
@@ -29,8 +30,9 @@ void showCentred(MainWindow& window);
 // loop until the last window is gone. Returns 0.
 int startProgram(int argc, char** argv);
 
-// The one exit routine: releases workingText.
-void onProgramExit();
+// The one exit routine, run once as the message loop ends: releases the
+// working text of the window's session.
+void onProgramExit(AnalysisSession& session);
 
 }  // namespace kessrune
 

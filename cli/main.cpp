@@ -120,10 +120,11 @@ int main(int argc, char** argv) {
     }
 
     ConsoleForm form(address);
+    AnalysisSession session;
     int requests = 0;
     const Clock::time_point started = Clock::now();
     bool cut = false;
-    analyzeShop(form, [&](const Text& page) -> Text {
+    analyzeShop(session, form, [&](const Text& page) -> Text {
         ++requests;
         FetchOptions options;
         if (maxTime) {
@@ -140,7 +141,7 @@ int main(int argc, char** argv) {
         return fetched;
     });
     // The run's copy of the sheet is not needed for the output: the box's is.
-    Text().swap(workingText);
+    session = {};
 
     using namespace controls;
     const bool ready = !form.disabled(kAnalyzeButton);

@@ -60,16 +60,15 @@ FakeFetch shopAt(const std::string& page, const std::string& sheet = "body{}") {
 
 class AnalyzeShopTest : public ::testing::Test {
   protected:
-    void SetUp() override { workingText.clear(); }
-
     void run(const std::string& address, FakeFetch& fetch) {
         form.texts[std::string(kAddressBox)] = address;
-        analyzeShop(form, fetch.fetch());
+        analyzeShop(session, form, fetch.fetch());
     }
     bool busy() { return form.disabled[std::string(kAnalyzeButton)]; }
     std::string caption() { return form.captions[std::string(kAnalyzeButton)]; }
 
     FakeForm form;
+    AnalysisSession session;
 };
 
 TEST_F(AnalyzeShopTest, EachPassFillsEveryControl) {
@@ -109,7 +108,7 @@ TEST_F(AnalyzeShopTest, EachPassFillsEveryControl) {
         EXPECT_EQ(fetch.asked, expected);
         EXPECT_FALSE(busy());
         EXPECT_EQ(caption(), kReady);
-        EXPECT_EQ(workingText, form.text(kCssCodeBox));
+        EXPECT_EQ(session.workingText, form.text(kCssCodeBox));
     }
 }
 
@@ -362,13 +361,13 @@ TEST_F(AnalyzeShopTest, RemovesEachMarketplacesPrefix) {
     }
 }
 
-// workingText and every control the second run does not write keep what
+// The working text and every control the second run does not write keep what
 // the first run left.
 TEST_F(AnalyzeShopTest, SecondRunKeepsWhatTheFirstWrote) {
     FakeFetch first = shopAt(kTaobaoDesignerPage, "first{}");
     run(kTaobaoShop, first);
     const std::string templateKind = form.text(kTemplateLabel);
-    ASSERT_EQ(workingText, "first{}");
+    ASSERT_EQ(session.workingText, "first{}");
 
     // No pass: nothing but the button is written, and the completion test
     // sees the first run's address, so the button comes back.
@@ -376,7 +375,7 @@ TEST_F(AnalyzeShopTest, SecondRunKeepsWhatTheFirstWrote) {
     FakeFetch none = shopAt(kTaobaoDesignerPage);
     run("http://shop.example.com/", none);
     EXPECT_TRUE(none.asked.empty());
-    EXPECT_EQ(workingText, "first{}");
+    EXPECT_EQ(session.workingText, "first{}");
     EXPECT_EQ(form.text(kCssCodeBox), "first{}");
     EXPECT_FALSE(busy());
     EXPECT_EQ(caption(), kReady);
@@ -385,7 +384,7 @@ TEST_F(AnalyzeShopTest, SecondRunKeepsWhatTheFirstWrote) {
     FakeFetch second = shopAt(kTaobaoNameAndKeeper);
     run(kTaobaoShop, second);
     EXPECT_EQ(form.text(kTemplateLabel), templateKind);
-    EXPECT_EQ(workingText, kTaobaoNameAndKeeper);
+    EXPECT_EQ(session.workingText, kTaobaoNameAndKeeper);
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ void replaceAll(std::string& s, const std::string& from, const std::string& to) 
 }
 
 TEST(SampleShops, GiveWhatTheCatalogueSaysOffline) {
-    workingText.clear();
     const std::filesystem::path shops = std::filesystem::path(KESSRUNE_FIXTURES) / "shops";
     for (const samples::SampleShop& shop : samples::sampleShops()) {
         SCOPED_TRACE(std::string(shop.directory));
@@ -60,7 +59,8 @@ TEST(SampleShops, GiveWhatTheCatalogueSaysOffline) {
             return asGbk(page, shop.pageContentType);
         });
         form.texts[std::string(kAddressBox)] = origin + "/" + dir + "/";
-        analyzeShop(form, fetch.fetch());
+        AnalysisSession session;
+        analyzeShop(session, form, fetch.fetch());
         EXPECT_EQ(utf8(form.text(kShopNameLabel)), shop.shopName);
         EXPECT_EQ(utf8(form.text(kShopkeeperLabel)), shop.shopkeeper);
         EXPECT_EQ(utf8(form.text(kTemplateLabel)), shop.templateKind);
