@@ -23,7 +23,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kMaxRedirects = 10;
 // A response whose header lines run past this is dropped: its block could
 // never be handed back, and a server could otherwise send headers for ever.
-constexpr std::size_t kMaxHeaderBytes = std::size_t{1} << 20;
+// Below curl's own limit (300 KiB), so that the failure is known for what it is.
+constexpr std::size_t kMaxHeaderBytes = std::size_t{256} << 10;
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 constexpr long kKeptConnections = 64;
 
@@ -118,6 +119,8 @@ struct Hop {
 
 // What one request received, filled by curl's callbacks.
 struct Reception {
+    bool headerTooLarge = false;
+    bool bodyCapped = false;
     std::size_t maxBody = 0;
     std::string body;       // raw bytes; becomes the page text in place
     std::string block;      // status line and header lines of the last response
@@ -157,8 +160,10 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
         return n;  // trailers after the body are no part of the header block
     }
     r.headerBytes += n;
-    if (r.headerBytes > kMaxHeaderBytes)
+    if (r.headerBytes > kMaxHeaderBytes) {
+        r.headerTooLarge = true;
         return 0;
+    }
     if (line.empty()) {
         if (r.block.empty())
             return n;
@@ -188,7 +193,11 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
     } catch (...) {
         return 0;  // no memory for it: nothing may unwind through curl
     }
-    return n <= room ? n : 0;  // 0 ends the transfer as a failed read
+    if (n > room) {
+        r.bodyCapped = true;
+        return 0;  // ends the transfer as a failed read
+    }
+    return n;
 }
 
 int onPrerequest(void* user, char*, char*, int, int) {
@@ -212,6 +221,9 @@ struct HopResult {
     long status = 0;
     bool aborted = false;
     bool pastDeadline = false;
+    bool idle = false;  // ended by the receive time-out
+    CURLcode code = CURLE_OK;
+    std::string error;        // curl's own words for `code`
     std::string redirectUrl;  // where a 3xx with a Location points, resolved
 };
 
@@ -278,6 +290,8 @@ std::optional<HopResult> perform(const ConnectionStore& store, const Hop& hop,
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &r);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
 
     {
         curl::MultiAttachment attachment(multi.get(), h);
@@ -300,8 +314,10 @@ std::optional<HopResult> perform(const ConnectionStore& store, const Hop& hop,
                 break;
             }
             const auto idle = now - r.lastActivity;
-            if (r.connected && idle >= settings.receiveTimeout)
+            if (r.connected && idle >= settings.receiveTimeout) {
+                result.idle = true;
                 break;
+            }
             auto wait = std::min<Clock::duration>(kPollInterval, limits.deadline - now);
             if (r.connected)
                 wait = std::min<Clock::duration>(wait, settings.receiveTimeout - idle);
@@ -318,15 +334,70 @@ std::optional<HopResult> perform(const ConnectionStore& store, const Hop& hop,
         // The attachment ends here: an unfinished transfer's connection is
         // closed, a finished one's goes back to the store for the next fetch.
         int queued = 0;
-        while (curl_multi_info_read(m, &queued) != nullptr) {
+        while (CURLMsg* message = curl_multi_info_read(m, &queued)) {
+            if (message->msg == CURLMSG_DONE)
+                result.code = message->data.result;
         }
     }
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    if (result.code != CURLE_OK)
+        result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(result.code);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
     char* location = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location != nullptr) {
         result.redirectUrl = fetch::percentEncodeUnsafe(location);
     }
     return result;
+}
+
+bool isTlsError(CURLcode code) {
+    switch (code) {
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
+        case CURLE_SSL_ENGINE_INITFAILED:
+        case CURLE_USE_SSL_FAILED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Why one hop failed, or none; `detail` gets curl's words where they help.
+FetchFailure failureOf(const HopResult& hop, std::string& detail) {
+    const Reception& r = hop.reception;
+    if (hop.aborted)
+        return FetchFailure::aborted;
+    if (hop.pastDeadline)
+        return FetchFailure::totalLimit;
+    if (hop.idle)
+        return FetchFailure::idleTimeout;
+    if (r.headerTooLarge)
+        return FetchFailure::headerBlockTooLarge;
+    if (r.bodyCapped)
+        return FetchFailure::bodyCapReached;
+    switch (hop.code) {
+        case CURLE_OK:
+            return FetchFailure::none;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return FetchFailure::dnsFailure;
+        case CURLE_COULDNT_CONNECT:
+            return FetchFailure::connectionRefused;
+        case CURLE_OPERATION_TIMEDOUT:
+            return r.connected ? FetchFailure::idleTimeout : FetchFailure::connectTimeout;
+        default:
+            detail = hop.error;
+            return isTlsError(hop.code) ? FetchFailure::tlsRefused : FetchFailure::brokenConnection;
+    }
 }
 
 bool isRedirectStatus(long status) {
@@ -345,6 +416,42 @@ std::string proxyFor(const std::string& url, const Text* proxyAddress) {
 }
 
 }  // namespace
+
+std::string_view failureWords(FetchFailure failure) {
+    switch (failure) {
+        case FetchFailure::none:
+            return "";
+        case FetchFailure::notAHostName:
+            return "not a host name";
+        case FetchFailure::dnsFailure:
+            return "host name not found";
+        case FetchFailure::connectionRefused:
+            return "connection refused";
+        case FetchFailure::connectTimeout:
+            return "connect time-out";
+        case FetchFailure::tlsRefused:
+            return "TLS refused";
+        case FetchFailure::idleTimeout:
+            return "no data for too long";
+        case FetchFailure::totalLimit:
+            return "time limit reached";
+        case FetchFailure::redirectToHttp:
+            return "redirect from https to http refused";
+        case FetchFailure::redirectToOtherScheme:
+            return "redirect to another scheme refused";
+        case FetchFailure::tooManyRedirects:
+            return "more than 10 redirects";
+        case FetchFailure::headerBlockTooLarge:
+            return "header block too large";
+        case FetchFailure::bodyCapReached:
+            return "body over 256 MiB";
+        case FetchFailure::brokenConnection:
+            return "connection broken";
+        case FetchFailure::aborted:
+            return "aborted";
+    }
+    return "";
+}
 
 void setFetchSettings(FetchSettings settings) {
     Layer::instance().setSettings(std::move(settings));
@@ -370,9 +477,16 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
     Bytes& postBytes = options.postBytes ? *options.postBytes : localPostBytes;
     const Text& postText = options.postText ? *options.postText : noText;
 
+    const Clock::time_point started = Clock::now();
+    FetchReport localReport;
+    FetchReport& report = options.report ? *options.report : localReport;
+    report = FetchReport();
     const std::optional<std::string> firstUrl = fetch::requestUrl(address);
-    if (!firstUrl)
+    if (!firstUrl) {
+        report.failure = FetchFailure::notAHostName;
         return {};
+    }
+    report.url = *firstUrl;
 
     Limits limits;
     if (options.maxTime > std::chrono::milliseconds::zero())
@@ -405,11 +519,24 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
     Reception final;
     for (int redirects = 0;; ++redirects) {
         // A stop or a deadline that came first: no (further) request at all.
-        if (limits.stop.stop_requested() || Clock::now() >= limits.deadline)
+        if (limits.stop.stop_requested()) {
+            report.failure = FetchFailure::aborted;
             break;
+        }
+        if (Clock::now() >= limits.deadline) {
+            report.failure = FetchFailure::totalLimit;
+            break;
+        }
         std::optional<HopResult> done = perform(*store, hop, settings, limits);
-        if (!done)
+        if (!done) {
+            report.failure = FetchFailure::brokenConnection;
+            report.detail = "no transfer could be set up";
             break;
+        }
+        report.url = hop.url;
+        report.redirects = redirects;
+        report.status = static_cast<int>(done->status);
+        report.failure = failureOf(*done, report.detail);
         final = std::move(done->reception);
         if (done->aborted || done->pastDeadline || options.noRedirect ||
             !isRedirectStatus(done->status) || done->redirectUrl.empty())
@@ -419,10 +546,15 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
         // dropped, its headers stay the final response's.
         const auto from = fetch::urlParts(hop.url);
         const auto to = fetch::urlParts(done->redirectUrl);
-        const bool allowed =
-            redirects < kMaxRedirects && from && to &&
-            (to->scheme == "https" || (to->scheme == "http" && from->scheme == "http"));
-        if (!allowed) {
+        if (!from || !to || (to->scheme != "https" && to->scheme != "http")) {
+            report.failure = FetchFailure::redirectToOtherScheme;
+        } else if (to->scheme == "http" && from->scheme == "https") {
+            report.failure = FetchFailure::redirectToHttp;
+        } else if (redirects >= kMaxRedirects) {
+            report.failure = FetchFailure::tooManyRedirects;
+        }
+        if (report.failure != FetchFailure::none) {
+            report.detail = done->redirectUrl;
             final.body.clear();
             break;
         }
@@ -442,6 +574,8 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
 
     // The body moves into the page text: a sheet of the body cap's size is
     // held once, and twice only while it is converted.
+    report.bytes = final.body.size();
+    report.time = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     Text page = std::move(final.body);
     if (fetch::countsAsUtf8(page, rawHeaders)) {
         page = gbkFromUtf8(page);  // the conversion ends at a zero character

@@ -12,10 +12,46 @@
 #include <cstddef>
 #include <stop_token>
 #include <string>
+#include <string_view>
 
 #include "text/text.h"
 
 namespace kessrune {
+
+// Why a fetch failed; `none` when its last response arrived whole (whatever
+// its status). A closed set: a front end can say each in words.
+enum class FetchFailure {
+    none,
+    notAHostName,           // the address gives no host that can be connected to
+    dnsFailure,             // the host name is not known
+    connectionRefused,      // nothing listens there (or the network is unreachable)
+    connectTimeout,         // the connection could not be made in time
+    tlsRefused,             // the TLS handshake or the certificate failed (detail: why)
+    idleTimeout,            // the server fell silent for the receive time-out
+    totalLimit,             // the call's maxTime ran out
+    redirectToHttp,         // from https to http (detail: the target)
+    redirectToOtherScheme,  // to neither http nor https (detail: the target)
+    tooManyRedirects,       // an eleventh redirect (detail: the target)
+    headerBlockTooLarge,    // header lines past 256 KiB
+    bodyCapReached,         // the body reached maxBodyBytes; the part kept is the body
+    brokenConnection,       // the server hung up or sent what HTTP cannot read (detail: why)
+    aborted,                // the call's stop was asked for
+};
+
+// A few words for a failure, for a person: failureWords(connectionRefused)
+// == "connection refused"; "" for none.
+std::string_view failureWords(FetchFailure failure);
+
+// What one call of fetchPage did, for a caller that wants to say why.
+struct FetchReport {
+    std::string url;        // the last URL requested ("" when none could be made)
+    int status = 0;         // the final response's status; 0 when none arrived
+    int redirects = 0;      // redirects followed
+    std::size_t bytes = 0;  // body bytes received, before any conversion
+    std::chrono::milliseconds time{0};
+    FetchFailure failure = FetchFailure::none;
+    std::string detail;  // libcurl's reason or the refused redirect's target, where it helps
+};
 
 // Every member left at its default means "omitted". By-reference parameters
 // are pointers to the caller's variables; an omitted one acts as a fresh
@@ -39,6 +75,9 @@ struct FetchOptions {
     // A stop asked for (from any thread) aborts the transfer at once; the
     // fetch then ends as a failed read does, and makes no further hop.
     std::stop_token stop{};
+    // Filled with what happened, when given; the result and the by-reference
+    // parameters are the same with or without it.
+    FetchReport* report = nullptr;
 };
 
 // Fetches `address` (any form urlHost accepts) and returns its body as GBK

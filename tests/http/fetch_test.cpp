@@ -604,6 +604,89 @@ TEST_F(FetchTest, ConcurrentFetchesRunTogetherAndShareConnections) {
     EXPECT_EQ(static_cast<int>(server_.requests().size()), kThreads * kFetches);
 }
 
+// The report says what happened, one failure kind of a closed set, and the
+// result is the same with it as without it.
+TEST_F(FetchTest, ReportSaysWhatHappened) {
+    HttpsServer& selfSigned = https(certificates_->selfSignedCertFile());
+    HttpsServer& tls = https();
+    tls.server().Get("/down", [this](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect(server_.url("/ok"));
+    });
+    server_.on("/ok", reply(200, {}, "fine"));
+    server_.on("/missing", reply(404, {}, "not found"));
+    server_.on("/hop", reply(302, {"Location: /ok"}, ""));
+    server_.on("/loop", reply(302, {"Location: /loop"}, ""));
+    server_.on("/ftp", reply(302, {"Location: ftp://127.0.0.1/x"}, ""));
+    server_.on("/silent", [](const RawRequest&, RawConnection& c) { c.waitForHangUp(10s); });
+    server_.on("/hangup", [](const RawRequest&, RawConnection& c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nshort");
+        c.close();
+    });
+    server_.on("/big", reply(200, {}, std::string(2000, 'b')));
+    server_.on("/headers", [](const RawRequest&, RawConnection& c) {
+        c.send("HTTP/1.1 200 OK\r\n");
+        const std::string line = "X-Flood: " + std::string(1000, 'f') + "\r\n";
+        for (int i = 0; i < 2000 && c.send(line); ++i) {
+        }
+        c.close();
+    });
+    FetchSettings settings = fetchSettings();
+    settings.receiveTimeout = 300ms;
+    settings.maxBodyBytes = 1000;
+    setFetchSettings(settings);
+    std::stop_source stopped;
+    stopped.request_stop();
+
+    struct Case {
+        std::string address;
+        FetchOptions options;
+        FetchFailure failure;
+        int status;
+        int redirects;
+        std::size_t bytes;
+    };
+    const Case cases[] = {
+        {server_.url("/ok"), {}, FetchFailure::none, 200, 0, 4},
+        {server_.url("/missing"), {}, FetchFailure::none, 404, 0, 9},
+        {server_.url("/hop"), {}, FetchFailure::none, 200, 1, 4},
+        {"http://127.0.0.1:" + std::to_string(closedPort()) + "/",
+         {},
+         FetchFailure::connectionRefused,
+         0,
+         0,
+         0},
+        {"http://x.y.z?q=1", {}, FetchFailure::notAHostName, 0, 0, 0},
+        {selfSigned.url(), {}, FetchFailure::tlsRefused, 0, 0, 0},
+        {tls.url("/down"), {}, FetchFailure::redirectToHttp, 302, 0, 0},
+        {server_.url("/ftp"), {}, FetchFailure::redirectToOtherScheme, 302, 0, 0},
+        {server_.url("/loop"), {}, FetchFailure::tooManyRedirects, 302, 10, 0},
+        {server_.url("/silent"), {}, FetchFailure::idleTimeout, 0, 0, 0},
+        {server_.url("/silent"), {.maxTime = 100ms}, FetchFailure::totalLimit, 0, 0, 0},
+        {server_.url("/silent"), {.stop = stopped.get_token()}, FetchFailure::aborted, 0, 0, 0},
+        {server_.url("/hangup"), {}, FetchFailure::brokenConnection, 200, 0, 5},
+        {server_.url("/big"), {}, FetchFailure::bodyCapReached, 200, 0, 1000},
+        {server_.url("/headers"), {}, FetchFailure::headerBlockTooLarge, 200, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address);
+        FetchReport report;
+        FetchOptions options = c.options;
+        options.report = &report;
+        const Text withReport = fetchPage(c.address, options);
+        EXPECT_EQ(report.failure, c.failure)
+            << failureWords(report.failure) << ": " << report.detail;
+        EXPECT_EQ(report.status, c.status);
+        EXPECT_EQ(report.redirects, c.redirects);
+        EXPECT_EQ(report.bytes, c.bytes);
+        EXPECT_EQ(withReport.size(), c.bytes);
+        EXPECT_LT(report.time, 5s);
+        if (c.failure == FetchFailure::tlsRefused) {
+            EXPECT_NE(report.detail, "");
+        }
+        EXPECT_EQ(failureWords(c.failure).empty(), c.failure == FetchFailure::none);
+    }
+}
+
 TEST_F(FetchTest, BrokenAndOddBodies) {
     server_.on("/cut", [](const RawRequest&, RawConnection& c) {
         c.send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly this");
