@@ -1,5 +1,7 @@
 #include "analysis/analysis.h"
 
+#include <utility>
+
 #include "text/markers.h"
 
 namespace kessrune {
@@ -61,32 +63,93 @@ bool contains(std::string_view t, std::string_view x) {
     return findText(t, x) != -1;
 }
 
-// The steps every pass is written in; each works on the session's text.
+// Where `start` and then `end` stand in `t`, as extractBetween looks for
+// them (letter case ignored), for an observer that wants to know which was
+// missing.
+std::pair<bool, bool> markersFound(std::string_view t, std::string_view start,
+                                   std::string_view end) {
+    const int s = findText(t, start, 1, true);
+    if (s == -1)
+        return {false, false};
+    return {true, findText(t, end, s + textLength(start), true) != -1};
+}
+
+// The steps every pass is written in; each works on the session's text and
+// tells the session's observer, when there is one, what it did.
 class Run {
   public:
     Run(AnalysisSession& session, Form& form, const PageFetch& fetch)
-        : workingText(session.workingText), form_(form), fetch_(fetch) {}
+        : workingText(session.workingText),
+          observer_(session.observer),
+          form_(form),
+          fetch_(fetch) {}
 
     // workingText becomes the page at the address the box holds right now.
-    void fetchFrom(std::string_view box) { workingText = fetch_(form_.readText(box)); }
-    void cut(std::string_view start, std::string_view end) {
+    void fetchFrom(std::string_view id, std::string_view box) {
+        const Text address = form_.readText(box);
+        workingText = fetch_(address);
+        if (observer_) {
+            tell({.id = id,
+                  .kind = AnalysisStep::Kind::fetch,
+                  .control = box,
+                  .text = address,
+                  .length = workingText.size()});
+        }
+    }
+    void cut(std::string_view id, std::string_view start, std::string_view end) {
+        std::pair<bool, bool> found;
+        if (observer_)
+            found = markersFound(workingText, start, end);
         workingText = extractBetween(workingText, start, end);
+        if (observer_) {
+            tell({.id = id,
+                  .kind = AnalysisStep::Kind::cut,
+                  .start = start,
+                  .end = end,
+                  .startFound = found.first,
+                  .endFound = found.second,
+                  .length = workingText.size()});
+        }
     }
-    void keepAfterLastTag() { workingText = textAfterLast(workingText, ">"); }
-    void remove(std::string_view scope) {
+    void keepAfterLastTag(std::string_view id) {
+        const bool found = observer_ && findTextReverse(workingText, ">") != -1;
+        workingText = textAfterLast(workingText, ">");
+        if (observer_) {
+            tell({.id = id,
+                  .kind = AnalysisStep::Kind::keepAfterLast,
+                  .start = ">",
+                  .startFound = found,
+                  .length = workingText.size()});
+        }
+    }
+    bool test(std::string_view id, std::string_view marker) {
+        const bool passed = contains(workingText, marker);
+        if (observer_)
+            tell({.id = id, .kind = AnalysisStep::Kind::test, .start = marker, .passed = passed});
+        return passed;
+    }
+    void remove(std::string_view id, std::string_view scope) {
         workingText = replaceText(workingText, scope, "", 1, -1, /*exact=*/true);
+        if (observer_) {
+            tell({.id = id,
+                  .kind = AnalysisStep::Kind::remove,
+                  .start = scope,
+                  .length = workingText.size()});
+        }
     }
-    void show(std::string_view control, std::string_view prefix = {}) {
+    void show(std::string_view id, std::string_view control, std::string_view prefix = {}) {
         // Without a prefix the text goes as it is: a whole style sheet is not
         // copied once more on its way to the box.
         if (prefix.empty()) {
-            form_.setText(control, workingText);
+            write(id, control, workingText);
         } else {
-            form_.setText(control, concatText(prefix, workingText));
+            write(id, control, concatText(prefix, workingText));
         }
     }
-    void showFixed(std::string_view control, std::string_view text) {
+    void write(std::string_view id, std::string_view control, std::string_view text) {
         form_.setText(control, text);
+        if (observer_)
+            tell({.id = id, .kind = AnalysisStep::Kind::write, .control = control, .text = text});
     }
     bool addressHolds(std::string_view word) { return contains(form_.readText(kAddressBox), word); }
 
@@ -99,76 +162,79 @@ class Run {
     }
 
   private:
+    void tell(const AnalysisStep& step) { observer_->onStep(step); }
+
     Text& workingText;  // the session's, under the name every step uses
+    AnalysisObserver* observer_;
     Form& form_;
     const PageFetch& fetch_;
 };
 
 void Run::tmallPass() {
-    fetchFrom(kAddressBox);                                  // T1  call 1
-    cut("slogo-shopname", "WangWang");                       // T2
-    cut(">", "</a>");                                        // T3  shop name
-    show(kShopNameLabel, gbk::kShopNamePrefix);              // T4
-    fetchFrom(kAddressBox);                                  // T5  call 2
-    cut("shopkeeper", "WangWang");                           // T6
-    cut(kHrefQuote, "</a>");                                 // T7
-    keepAfterLastTag();                                      // T8  shopkeeper
-    show(kShopkeeperLabel, gbk::kShopkeeperPrefix);          // T9
-    fetchFrom(kAddressBox);                                  // T10 call 3
-    if (contains(workingText, kDesignerWord)) {              // T11 designer test
-        cut(gbk::kShopDesign, "</span>");                    // T12
-        cut(">", "</a>");                                    // T13 designer's name
-        show(kTemplateLabel, gbk::kDesignerTemplatePrefix);  // T14
-        fetchFrom(kAddressBox);                              // T15 call 4
-        cut(kDesignerWord, gbk::kOwnModuleCss);              // T16
-        cut(kHrefQuote, kQuote);                             // T17 CSS address
+    fetchFrom("T1", kAddressBox);  // call 1
+    cut("T2", "slogo-shopname", "WangWang");
+    cut("T3", ">", "</a>");  // shop name
+    show("T4", kShopNameLabel, gbk::kShopNamePrefix);
+    fetchFrom("T5", kAddressBox);  // call 2
+    cut("T6", "shopkeeper", "WangWang");
+    cut("T7", kHrefQuote, "</a>");
+    keepAfterLastTag("T8");  // shopkeeper
+    show("T9", kShopkeeperLabel, gbk::kShopkeeperPrefix);
+    fetchFrom("T10", kAddressBox);     // call 3
+    if (test("T11", kDesignerWord)) {  // designer test
+        cut("T12", gbk::kShopDesign, "</span>");
+        cut("T13", ">", "</a>");  // designer's name
+        show("T14", kTemplateLabel, gbk::kDesignerTemplatePrefix);
+        fetchFrom("T15", kAddressBox);  // call 4
+        cut("T16", kDesignerWord, gbk::kOwnModuleCss);
+        cut("T17", kHrefQuote, kQuote);  // CSS address
     }
-    // T18: looks at the page of call 3, or at the address cut in T17.
-    if (contains(workingText, kSystemModule)) {
-        showFixed(kTemplateLabel, gbk::kSystemTemplate);    // T19
-        cut("head fix rgn", gbk::kMyTaobao);                // T20
-        cut(kImageHost, kQuote);                            // T21 ...
-        workingText = concatText(kImageHost, workingText);  //     with "http://img" put back
+    // T18 looks at the page of call 3, or at the address cut in T17.
+    if (test("T18", kSystemModule)) {
+        write("T19", kTemplateLabel, gbk::kSystemTemplate);
+        cut("T20", "head fix rgn", gbk::kMyTaobao);
+        cut("T21", kImageHost, kQuote);
+        workingText = concatText(kImageHost, workingText);  // "http://img" put back
     }
-    show(kCssAddressBox);       // T22
-    fetchFrom(kCssAddressBox);  // T23 the style sheet
-    remove(kTmallScope);        // T24
-    show(kCssCodeBox);          // T25
+    show("T22", kCssAddressBox);
+    fetchFrom("T23", kCssAddressBox);  // the style sheet
+    remove("T24", kTmallScope);
+    show("T25", kCssCodeBox);
 }
 
 void Run::taobaoPass() {
-    fetchFrom(kAddressBox);                                  // B1  call 1
-    cut("shop-name", gbk::kEnterShop);                       // B2
-    cut(">", "<i");                                          // B3
-    keepAfterLastTag();                                      // B4  shop name
-    show(kShopNameLabel, gbk::kShopNamePrefix);              // B5
-    fetchFrom(kAddressBox);                                  // B6  call 2
-    cut("seller", "wangwang");                               // B7
-    cut(gbk::kShopkeeperPrefix, "</a>");                     // B8  shopkeeper
-    show(kShopkeeperLabel, gbk::kShopkeeperPrefix);          // B9
-    fetchFrom(kAddressBox);                                  // B10 call 3
-    if (contains(workingText, kDesignerWord)) {              // B11 designer test
-        cut(gbk::kShopDesign, "</span>");                    // B12
-        cut(">", "</a>");                                    // B13 designer's name
-        show(kTemplateLabel, gbk::kDesignerTemplatePrefix);  // B14
-        fetchFrom(kAddressBox);                              // B15 call 4
-        cut(kDesignerWord, "S GLOBAL JS");                   // B16
-        cut(kHrefQuote, kQuote);                             // B17 CSS address
+    fetchFrom("B1", kAddressBox);  // call 1
+    cut("B2", "shop-name", gbk::kEnterShop);
+    cut("B3", ">", "<i");
+    keepAfterLastTag("B4");  // shop name
+    show("B5", kShopNameLabel, gbk::kShopNamePrefix);
+    fetchFrom("B6", kAddressBox);  // call 2
+    cut("B7", "seller", "wangwang");
+    cut("B8", gbk::kShopkeeperPrefix, "</a>");  // shopkeeper
+    show("B9", kShopkeeperLabel, gbk::kShopkeeperPrefix);
+    fetchFrom("B10", kAddressBox);     // call 3
+    if (test("B11", kDesignerWord)) {  // designer test
+        cut("B12", gbk::kShopDesign, "</span>");
+        cut("B13", ">", "</a>");  // designer's name
+        show("B14", kTemplateLabel, gbk::kDesignerTemplatePrefix);
+        fetchFrom("B15", kAddressBox);  // call 4
+        cut("B16", kDesignerWord, "S GLOBAL JS");
+        cut("B17", kHrefQuote, kQuote);  // CSS address
     }
-    // B18: looks at the page of call 3, or at the address cut in B17.
-    if (contains(workingText, kSystemModule)) {
-        showFixed(kTemplateLabel, gbk::kSystemTemplate);  // B19
-        cut(gbk::kDesignerModuleCssOutput, "GLOBAL");     // B20
-        cut(kHrefQuote, kQuote);                          // B21 CSS address
+    // B18 looks at the page of call 3, or at the address cut in B17.
+    if (test("B18", kSystemModule)) {
+        write("B19", kTemplateLabel, gbk::kSystemTemplate);
+        cut("B20", gbk::kDesignerModuleCssOutput, "GLOBAL");
+        cut("B21", kHrefQuote, kQuote);  // CSS address
     }
-    show(kCssAddressBox);                          // B22
-    fetchFrom(kCssAddressBox);                     // B23 the style sheet
-    if (contains(workingText, kTaobaoNavClass)) {  // B24 navigation test
-        remove(kTaobaoNavScope);                   // B25
+    show("B22", kCssAddressBox);
+    fetchFrom("B23", kCssAddressBox);    // the style sheet
+    if (test("B24", kTaobaoNavClass)) {  // navigation test
+        remove("B25", kTaobaoNavScope);
     } else {
-        remove(kTaobaoScope);
+        remove("B25", kTaobaoScope);
     }
-    show(kCssCodeBox);  // B26
+    show("B26", kCssCodeBox);
 }
 
 // The button comes back only when there is a style-sheet address to show;

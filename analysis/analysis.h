@@ -2,6 +2,7 @@
 #ifndef KESSRUNE_ANALYSIS_ANALYSIS_H
 #define KESSRUNE_ANALYSIS_ANALYSIS_H
 
+#include <cstddef>
 #include <functional>
 #include <string_view>
 
@@ -35,6 +36,38 @@ class Form {
 // "" when it cannot be had (fetchPage with the address alone).
 using PageFetch = std::function<Text(const Text& address)>;
 
+// One step of a run, as it happens; the views last for the call only. The
+// ids are the run's own names for its steps: "T1" to "T25" in the Tmall
+// pass, "B1" to "B26" in the Taobao pass.
+struct AnalysisStep {
+    enum class Kind {
+        fetch,          // `control` read, `text` the address; `length` of the page
+        cut,            // between `start` and `end`; which was found; `length` of the piece
+        keepAfterLast,  // the text after the last `start` (">"); `length` of it
+        test,           // whether the working text holds `start`: `passed`
+        remove,         // every `start` removed from the sheet; `length` after it
+        write,          // `text` written into `control`
+    };
+    std::string_view id;
+    Kind kind = Kind::fetch;
+    std::string_view control = {};
+    std::string_view text = {};
+    std::string_view start = {};
+    std::string_view end = {};
+    bool startFound = false;
+    bool endFound = false;
+    bool passed = false;
+    std::size_t length = 0;
+};
+
+// Hears every step of the runs of the session it is attached to. It must
+// not touch the form or the session.
+class AnalysisObserver {
+  public:
+    virtual ~AnalysisObserver() = default;
+    virtual void onStep(const AnalysisStep& step) = 0;
+};
+
 // What a run works on, kept from one run to the next for as long as its
 // owner keeps it: the window holds one session for the program's whole life,
 // the command line one per run, a batch one per shop.
@@ -44,6 +77,8 @@ struct AnalysisSession {
     // never reset between runs; after a run in which a pass ran it holds the
     // text last written to 编辑框4.
     Text workingText;
+    // Told each step of a run when set; the run does the same either way.
+    AnalysisObserver* observer = nullptr;
 };
 
 // The run behind 按钮1 over `session`: the Tmall pass when 编辑框1 holds

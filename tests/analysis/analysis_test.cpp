@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -385,6 +386,144 @@ TEST_F(AnalyzeShopTest, SecondRunKeepsWhatTheFirstWrote) {
     run(kTaobaoShop, second);
     EXPECT_EQ(form.text(kTemplateLabel), templateKind);
     EXPECT_EQ(session.workingText, kTaobaoNameAndKeeper);
+}
+
+// Keeps every step it hears, as "id kind detail".
+struct StepLog : AnalysisObserver {
+    void onStep(const AnalysisStep& step) override {
+        std::string line(step.id);
+        switch (step.kind) {
+            case AnalysisStep::Kind::fetch:
+                line += " fetch " + std::string(step.control) + " " + std::string(step.text);
+                break;
+            case AnalysisStep::Kind::cut:
+                line += std::string(" cut ") + (step.startFound ? "+" : "-") +
+                        (step.endFound ? "+" : "-") + (step.length == 0 ? " empty" : "");
+                break;
+            case AnalysisStep::Kind::keepAfterLast:
+                line += std::string(" after") + (step.length == 0 ? " empty" : "");
+                break;
+            case AnalysisStep::Kind::test:
+                line += std::string(" test ") + std::string(step.start) +
+                        (step.passed ? " yes" : " no");
+                break;
+            case AnalysisStep::Kind::remove:
+                line += " remove " + std::string(step.start);
+                break;
+            case AnalysisStep::Kind::write:
+                line += " write " + std::string(step.control);
+                break;
+        }
+        lines.push_back(line);
+    }
+    std::vector<std::string> lines;
+};
+
+TEST_F(AnalyzeShopTest, ObserverHearsBothPassesInOrder) {
+    const std::string both = "http://127.0.0.1:8080/x.tmall.com/taobao/";
+    // The Tmall pass's three page fetches get a system-template page, the
+    // Taobao pass's a designer one.
+    FakeFetch fetch([](const Text& address, int call) -> Text {
+        if (address.find(".css") != std::string::npos)
+            return "#page #content  a{}";
+        return call <= 3 ? kTmallSystemPage : kTaobaoDesignerPage;
+    });
+    StepLog log;
+    session.observer = &log;
+    run(both, fetch);
+    const std::string t5 = std::string(kShopNameLabel), t6 = std::string(kShopkeeperLabel),
+                      t2 = std::string(kTemplateLabel), e2 = std::string(kCssAddressBox),
+                      e4 = std::string(kCssCodeBox), e1 = std::string(kAddressBox);
+    const std::vector<std::string> expected = {
+        "T1 fetch " + e1 + " " + both,
+        "T2 cut ++",
+        "T3 cut ++",
+        "T4 write " + t5,
+        "T5 fetch " + e1 + " " + both,
+        "T6 cut ++",
+        "T7 cut ++",
+        "T8 after",
+        "T9 write " + t6,
+        "T10 fetch " + e1 + " " + both,
+        "T11 test designer's no",
+        "T18 test system module yes",
+        "T19 write " + t2,
+        "T20 cut ++",
+        "T21 cut ++",
+        "T22 write " + e2,
+        "T23 fetch " + e2 + " http://img01.test/tm-system.css",
+        "T24 remove #page #content  ",
+        "T25 write " + e4,
+        "B1 fetch " + e1 + " " + both,
+        "B2 cut ++",
+        "B3 cut ++",
+        "B4 after",
+        "B5 write " + t5,
+        "B6 fetch " + e1 + " " + both,
+        "B7 cut ++",
+        "B8 cut ++",
+        "B9 write " + t6,
+        "B10 fetch " + e1 + " " + both,
+        "B11 test designer's yes",
+        "B12 cut ++",
+        "B13 cut ++",
+        "B14 write " + t2,
+        "B15 fetch " + e1 + " " + both,
+        "B16 cut ++",
+        "B17 cut ++",
+        "B18 test system module no",
+        "B22 write " + e2,
+        "B23 fetch " + e2 + " http://css.test/tb-designer.css",
+        "B24 test .tshop-pbsm-shop-nav-ch no",
+        "B25 remove #page #content",
+        "B26 write " + e4,
+    };
+    EXPECT_EQ(log.lines, expected);
+}
+
+// A missing marker shows in the step that looked for it.
+TEST_F(AnalyzeShopTest, ObserverTellsWhichMarkerWasMissing) {
+    FakeFetch fetch = shopAt(gbk("<!-- designer's -->没有地址"));
+    StepLog log;
+    session.observer = &log;
+    run(kTaobaoShop, fetch);
+    const auto has = [&](const std::string& line) {
+        return std::find(log.lines.begin(), log.lines.end(), line) != log.lines.end();
+    };
+    EXPECT_TRUE(has("B2 cut -- empty"));
+    EXPECT_TRUE(has("B11 test designer's yes"));
+    EXPECT_TRUE(has("B16 cut +- empty"));  // "designer's" found, "S GLOBAL JS" not
+    EXPECT_TRUE(has("B17 cut -- empty"));
+}
+
+// With an observer the run does exactly what it does without one.
+TEST_F(AnalyzeShopTest, ObserverChangesNothing) {
+    const std::string pages[] = {
+        kTaobaoDesignerPage,       kTaobaoSystemPage, kTmallDesignerPage, kTmallSystemPage, "",
+        gbk("<!-- designer's -->")};
+    for (const std::string& address :
+         {kTaobaoShop, kTmallShop, std::string("http://t.tmall.com/taobao/")}) {
+        for (const std::string& page : pages) {
+            SCOPED_TRACE(address + " " + utf8(page).substr(0, 40));
+            FakeForm plain, watched;
+            AnalysisSession plainSession, watchedSession;
+            StepLog log;
+            watchedSession.observer = &log;
+            FakeFetch a = shopAt(page, "#page #content  x{}"),
+                      b = shopAt(page, "#page #content  x{}");
+            plain.texts[std::string(kAddressBox)] = address;
+            watched.texts[std::string(kAddressBox)] = address;
+            analyzeShop(plainSession, plain, a.fetch());
+            analyzeShop(watchedSession, watched, b.fetch());
+            EXPECT_EQ(watched.log, plain.log);
+            EXPECT_EQ(watched.texts, plain.texts);
+            EXPECT_EQ(watched.captions, plain.captions);
+            EXPECT_EQ(watched.disabled, plain.disabled);
+            EXPECT_EQ(b.asked, a.asked);
+            EXPECT_EQ(watchedSession.workingText, plainSession.workingText);
+            EXPECT_FALSE(log.lines.empty());
+        }
+    }
 }
 
 }  // namespace
