@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "analysis/labels.h"
 #include "text/markers.h"
 
 namespace kessrune {
@@ -12,22 +13,11 @@ namespace {
 // an ASCII letter follows is closed by splitting the literal.
 // clang-format off
 namespace gbk {
+using namespace labels;
 // 请稍候...
 constexpr std::string_view kBusyCaption = "\xc7\xeb\xc9\xd4\xba\xf2...";
 // 分析css
 constexpr std::string_view kReadyCaption = "\xb7\xd6\xce\xf6" "css";
-// 店铺名称：
-constexpr std::string_view kShopNamePrefix = "\xb5\xea\xc6\xcc\xc3\xfb\xb3\xc6\xa3\xba";
-// 掌柜：
-constexpr std::string_view kShopkeeperPrefix = "\xd5\xc6\xb9\xf1\xa3\xba";
-// ★当前模板为设计师模板，模版设计：
-constexpr std::string_view kDesignerTemplatePrefix =
-    "\xa1\xef\xb5\xb1\xc7\xb0\xc4\xa3\xb0\xe5\xce\xaa\xc9\xe8\xbc\xc6\xca\xa6\xc4\xa3\xb0\xe5"
-    "\xa3\xac\xc4\xa3\xb0\xe6\xc9\xe8\xbc\xc6\xa3\xba";
-// ☆当前模板为系统默认模板
-constexpr std::string_view kSystemTemplate =
-    "\xa1\xee\xb5\xb1\xc7\xb0\xc4\xa3\xb0\xe5\xce\xaa\xcf\xb5\xcd\xb3\xc4\xac\xc8\xcf\xc4\xa3"
-    "\xb0\xe5";
 // 店铺设计：
 constexpr std::string_view kShopDesign = "\xb5\xea\xc6\xcc\xc9\xe8\xbc\xc6\xa3\xba";
 // 独立模块css

@@ -3,13 +3,6 @@
 #include "http/charset.h"
 
 namespace kessrune {
-namespace {
-
-void write(std::FILE* to, std::string_view bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), to);
-}
-
-}  // namespace
 
 std::string jsonEscaped(std::string_view utf8) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -52,40 +45,84 @@ std::string jsonEscaped(std::string_view utf8) {
     return out;
 }
 
-JsonObjectWriter::JsonObjectWriter(std::FILE* to) : to_(to) {
-    write(to_, "{");
+void JsonWriter::write(std::string_view bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), to_);
 }
 
-void JsonObjectWriter::key(std::string_view name) {
-    write(to_, first_ ? "\"" : ",\"");
-    first_ = false;
-    write(to_, jsonEscaped(name));
-    write(to_, "\":");
+void JsonWriter::beforeValue() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (!empty_.empty()) {
+        if (!empty_.back())
+            write(",");
+        empty_.back() = false;
+    }
 }
 
-void JsonObjectWriter::gbkText(std::string_view name, std::string_view gbk) {
-    key(name);
-    write(to_, "\"");
-    utf8FromGbkInPieces(gbk, [this](std::string_view piece) { write(to_, jsonEscaped(piece)); });
-    write(to_, "\"");
+void JsonWriter::beginObject() {
+    beforeValue();
+    write("{");
+    empty_.push_back(true);
 }
 
-void JsonObjectWriter::boolean(std::string_view name, bool value) {
-    key(name);
-    write(to_, value ? "true" : "false");
+void JsonWriter::endObject() {
+    empty_.pop_back();
+    write("}");
 }
 
-void JsonObjectWriter::number(std::string_view name, long long value) {
-    key(name);
-    write(to_, std::to_string(value));
+void JsonWriter::beginArray() {
+    beforeValue();
+    write("[");
+    empty_.push_back(true);
 }
 
-void JsonObjectWriter::close() {
-    write(to_, "}\n");
+void JsonWriter::endArray() {
+    empty_.pop_back();
+    write("]");
+}
+
+void JsonWriter::key(std::string_view name) {
+    beforeValue();
+    write("\"");
+    write(jsonEscaped(name));
+    write("\":");
+    afterKey_ = true;
+}
+
+void JsonWriter::gbkString(std::string_view gbk) {
+    beforeValue();
+    write("\"");
+    utf8FromGbkInPieces(gbk, [this](std::string_view piece) { write(jsonEscaped(piece)); });
+    write("\"");
+}
+
+void JsonWriter::utf8String(std::string_view utf8) {
+    beforeValue();
+    write("\"");
+    write(jsonEscaped(utf8));
+    write("\"");
+}
+
+void JsonWriter::null() {
+    beforeValue();
+    write("null");
+}
+
+void JsonWriter::boolean(bool value) {
+    beforeValue();
+    write(value ? "true" : "false");
+}
+
+void JsonWriter::number(long long value) {
+    beforeValue();
+    write(std::to_string(value));
 }
 
 void writeUtf8FromGbk(std::FILE* to, std::string_view gbk) {
-    utf8FromGbkInPieces(gbk, [to](std::string_view piece) { write(to, piece); });
+    utf8FromGbkInPieces(
+        gbk, [to](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), to); });
 }
 
 }  // namespace kessrune

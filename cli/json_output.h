@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kessrune {
 
@@ -15,27 +16,37 @@ namespace kessrune {
 //   jsonEscaped("a\"b\n") == "a\\\"b\\n"; jsonEscaped("") == ""
 std::string jsonEscaped(std::string_view utf8);
 
-// One JSON object, its members written in the order of the calls.
-//   JsonObjectWriter json(stdout); json.gbkText("css", css); json.boolean("ready", true);
-//   json.close();  // {"css":"...","ready":true}
-class JsonObjectWriter {
+// Writes one JSON value as it is described, separators and all: a member
+// of an object is key() then its value.
+//   JsonWriter json(stdout);
+//   json.beginObject(); json.key("css"); json.gbkString(css);
+//   json.key("ready"); json.boolean(true); json.endObject();  // {"css":"...","ready":true}
+class JsonWriter {
   public:
-    explicit JsonObjectWriter(std::FILE* to);
-    JsonObjectWriter(const JsonObjectWriter&) = delete;
-    JsonObjectWriter& operator=(const JsonObjectWriter&) = delete;
+    explicit JsonWriter(std::FILE* to) : to_(to) {}
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
 
-    // A GBK text, converted to UTF-8 piece by piece.
-    void gbkText(std::string_view key, std::string_view gbk);
-    void boolean(std::string_view key, bool value);
-    void number(std::string_view key, long long value);
-    // Writes the closing brace and a line break.
-    void close();
-
-  private:
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
     void key(std::string_view name);
 
+    // A GBK text, converted to UTF-8 piece by piece.
+    void gbkString(std::string_view gbk);
+    void utf8String(std::string_view utf8);
+    void null();
+    void boolean(bool value);
+    void number(long long value);
+
+  private:
+    void beforeValue();
+    void write(std::string_view bytes);
+
     std::FILE* to_;
-    bool first_ = true;
+    std::vector<bool> empty_;  // per open object or array: nothing in it yet
+    bool afterKey_ = false;
 };
 
 // The UTF-8 of a GBK text, written piece by piece.

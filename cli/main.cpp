@@ -1,5 +1,5 @@
 // kessrune-cli: the shop analysis for scripts and terminals.
-//   kessrune-cli [--json] [--gbk] ADDRESS
+//   kessrune-cli [--json] [--gbk] [--trace] [--max-time SECONDS] ADDRESS
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -11,17 +11,18 @@
 #include <string_view>
 
 #include "analysis/analysis.h"
-#include "cli/console_form.h"
+#include "cli/address_argument.h"
 #include "cli/json_output.h"
+#include "cli/shop_json.h"
+#include "cli/shop_run.h"
 #include "http/charset.h"
-#include "http/fetch.h"
 
 namespace {
 
 using namespace kessrune;
 
 constexpr int kReady = 0;
-constexpr int kNotReady = 1;
+constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
 void write(std::FILE* to, std::string_view bytes) {
@@ -33,12 +34,11 @@ void writeLine(std::FILE* to, std::string_view bytes) {
     write(to, "\n");
 }
 
-int usageError(const QString& message) {
-    std::fprintf(stderr, "kessrune-cli: %s\nTry 'kessrune-cli --help'.\n", qUtf8Printable(message));
+int usageError(std::string_view message) {
+    std::fprintf(stderr, "kessrune-cli: %.*s\nTry 'kessrune-cli --help'.\n",
+                 static_cast<int>(message.size()), message.data());
     return kUsage;
 }
-
-using Clock = std::chrono::steady_clock;
 
 // The --max-time value: seconds, fractions allowed, more than 0.
 std::optional<std::chrono::milliseconds> maxTimeFrom(const QString& value) {
@@ -52,11 +52,16 @@ std::optional<std::chrono::milliseconds> maxTimeFrom(const QString& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Arguments that are not UTF-8 would turn into "?" on their way in.
+    for (int i = 1; i < argc; ++i) {
+        if (!isValidUtf8(argv[i]))
+            return usageError("argument " + std::to_string(i) + " is not valid UTF-8");
+    }
     // No QCoreApplication for an analysis: nothing here needs an event loop,
     // and a run is then spent on the network, not on starting Qt.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QString::fromUtf8(argv[i]);
     }
     QCoreApplication::setApplicationName("kessrune-cli");
     QCoreApplication::setApplicationVersion(KESSRUNE_VERSION);
@@ -67,15 +72,19 @@ int main(int argc, char** argv) {
         "name, the shopkeeper and the template kind, finds the shop's style sheet and prints\n"
         "its CSS without the marketplace's page-scope prefix.\n\n"
         "The CSS goes to standard output; the shop name, shopkeeper, template and CSS address\n"
-        "to standard error, one a line. Exit status: 0 when a CSS address was found, 1 when\n"
-        "not, 2 for a usage error.");
+        "to standard error, one a line, and when no style sheet came, one line that says why.\n"
+        "Exit status: 0 when a style sheet was fetched and is not empty, 1 when not, 2 for a\n"
+        "usage error.");
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption jsonOption(
         "json",
-        "Print one JSON object (shopName, shopkeeper, template, cssAddress, css, ready, "
-        "requests) to standard output and nothing else.");
+        "Print one JSON object to standard output and nothing else there: shopName, "
+        "shopkeeper, template, cssAddress, css, ready, requests, address, ok, problem, shop, "
+        "fetches (and steps with --trace).");
     const QCommandLineOption gbkOption("gbk", "Print the CSS as raw GBK bytes instead of UTF-8.");
+    const QCommandLineOption traceOption(
+        "trace", "Tell every request and every step of the analysis on standard error.");
     const QCommandLineOption maxTimeOption(
         "max-time",
         "Bound the whole run to SECONDS (fractions allowed); a run cut by it ends as failed "
@@ -83,13 +92,14 @@ int main(int argc, char** argv) {
         "SECONDS");
     parser.addOption(jsonOption);
     parser.addOption(gbkOption);
+    parser.addOption(traceOption);
     parser.addOption(maxTimeOption);
     parser.addPositionalArgument("ADDRESS",
                                  "The shop's home-page address; it must hold \"tmall\" or "
                                  "\"taobao\".");
 
     if (!parser.parse(arguments)) {
-        return usageError(parser.errorText());
+        return usageError(parser.errorText().toStdString());
     }
     if (parser.isSet(helpOption) || parser.isSet(versionOption)) {
         QCoreApplication app(argc, argv);  // the help text names the program after it
@@ -98,10 +108,10 @@ int main(int argc, char** argv) {
         }
         parser.showVersion();
     }
-    std::optional<std::chrono::milliseconds> maxTime;
+    ShopRunOptions options;
     if (parser.isSet(maxTimeOption)) {
-        maxTime = maxTimeFrom(parser.value(maxTimeOption));
-        if (!maxTime)
+        options.maxTime = maxTimeFrom(parser.value(maxTimeOption));
+        if (!options.maxTime)
             return usageError("--max-time takes a number of seconds greater than 0");
     }
     const QStringList positional = parser.positionalArguments();
@@ -109,58 +119,40 @@ int main(int argc, char** argv) {
         return usageError(positional.isEmpty() ? "no shop address given"
                                                : "give one shop address only");
     }
+    const AddressArgument typed = checkAddressArgument(positional.front().toStdString());
+    if (!typed.problem.empty())
+        return usageError(typed.problem);
 
-    const Text address = gbkFromUtf8(positional.front().toStdString());
+    const Text address = gbkFromUtf8(typed.address);
     if (findText(address, "tmall") == -1 && findText(address, "taobao") == -1) {
-        std::fprintf(stderr,
-                     "kessrune-cli: not a Taobao or Tmall shop address (it holds neither "
-                     "\"tmall\" nor \"taobao\"): %s\n",
-                     qUtf8Printable(positional.front()));
+        writeLine(stderr,
+                  "kessrune-cli: not a Taobao or Tmall shop address (it holds neither \"tmall\" "
+                  "nor \"taobao\"): " +
+                      shortened(typed.address));
         return kUsage;
     }
 
-    ConsoleForm form(address);
-    AnalysisSession session;
-    int requests = 0;
-    const Clock::time_point started = Clock::now();
-    bool cut = false;
-    analyzeShop(session, form, [&](const Text& page) -> Text {
-        ++requests;
-        FetchOptions options;
-        if (maxTime) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                started + *maxTime - Clock::now());
-            if (left <= std::chrono::milliseconds::zero()) {
-                cut = true;
-                return {};  // the time is up: the rest of the run fetches nothing
-            }
-            options.maxTime = left;
-        }
-        Text fetched = fetchPage(page, options);
-        cut = cut || (maxTime && Clock::now() >= started + *maxTime);
-        return fetched;
-    });
-    // The run's copy of the sheet is not needed for the output: the box's is.
-    session = {};
+    const bool json = parser.isSet(jsonOption);
+    const bool trace = parser.isSet(traceOption);
+    if (trace) {
+        options.trace = [](std::string_view line) {
+            writeLine(stderr, line);
+            std::fflush(stderr);
+        };
+    }
+    const ShopRun run = runShop(address, options);
 
     using namespace controls;
-    const bool ready = !form.disabled(kAnalyzeButton);
-    const Text& css = form.text(kCssCodeBox);
-    if (parser.isSet(jsonOption)) {
-        JsonObjectWriter json(stdout);
-        json.gbkText("shopName", form.text(kShopNameLabel));
-        json.gbkText("shopkeeper", form.text(kShopkeeperLabel));
-        json.gbkText("template", form.text(kTemplateLabel));
-        json.gbkText("cssAddress", form.text(kCssAddressBox));
-        json.gbkText("css", css);
-        json.boolean("ready", ready);
-        json.number("requests", requests);
-        json.close();
+    if (json) {
+        JsonWriter writer(stdout);
+        writeShopJson(writer, run, trace);
+        write(stdout, "\n");
     } else {
         for (std::string_view box :
              {kShopNameLabel, kShopkeeperLabel, kTemplateLabel, kCssAddressBox}) {
-            writeLine(stderr, utf8FromGbk(form.text(box)));
+            writeLine(stderr, utf8FromGbk(run.form.text(box)));
         }
+        const Text& css = run.form.text(kCssCodeBox);
         if (parser.isSet(gbkOption)) {
             write(stdout, css);
         } else {
@@ -168,10 +160,9 @@ int main(int argc, char** argv) {
         }
     }
     std::fflush(stdout);
-    if (cut) {
-        std::fprintf(stderr, "kessrune-cli: the run was cut off after %s s (--max-time)\n",
-                     qUtf8Printable(parser.value(maxTimeOption)));
-        return kNotReady;
+    if (!run.ok()) {
+        writeLine(stderr, "kessrune-cli: " + run.problem());
+        return kFailed;
     }
-    return form.text(kCssAddressBox).empty() ? kNotReady : kReady;
+    return kReady;
 }

@@ -1,6 +1,7 @@
 // kessrune-cli end to end: the real program against the sample-shop server
 // on 127.0.0.1, through real HTTP.
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -244,16 +245,106 @@ TEST_F(CliTest, HostilePageAddsNoHeaderLine) {
     EXPECT_EQ(seen.back().header("Referer"), sheet + testing::kInjectedLines);
 }
 
-// Control bytes typed into the address go nowhere but into the Referer and
-// the request line, percent-encoded.
-TEST_F(CliTest, ControlBytesInTheAddressAddNoHeaderLine) {
-    const std::string address =
-        server.shopAddress(sampleShops()[0]) + "?q=\r\nX-Injected: 1\r\n\tHost: evil\x01\x1f";
-    Outcome run = runCli({"--json", QString::fromStdString(address)});
-    const std::vector<SeenRequest> seen = server.requests();
-    ASSERT_FALSE(seen.empty()) << run.err;
-    EXPECT_EQ(testing::injectedLineProblem(seen, "127.0.0.1:" + std::to_string(server.port())), "");
-    EXPECT_EQ(seen.front().header("Referer"), address);
+// The address as typed: white space around it goes; control characters
+// inside it, or bytes that are not UTF-8, are refused before any request.
+TEST_F(CliTest, AddressAsTyped) {
+    const std::string address = server.shopAddress(sampleShops()[0]);
+    Outcome padded = runCli({QString::fromStdString("  " + address + " \n")});
+    EXPECT_EQ(padded.status, 0) << padded.err;
+    EXPECT_EQ(server.requests().front().path, "/" + std::string(sampleShops()[0].directory) + "/");
+
+    server.clearLog();
+    for (const std::string& bad : {address + "?q=\r\nX-Injected: 1", address + "\tx",
+                                   address + "\x01", std::string(100'000, 'a') + ".taobao\n/"}) {
+        SCOPED_TRACE(bad.substr(0, 80));
+        Outcome run = runCli({QString::fromStdString(bad)});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("control character"), std::string::npos) << run.err;
+        EXPECT_LT(run.err.size(), 400u);  // a long argument is cut in the message
+    }
+    EXPECT_TRUE(server.requests().empty());
+
+    // Bytes that are not UTF-8 never reach QString's "?" replacement.
+    QProcess process;
+    process.setProgram("/bin/sh");
+    process.setArguments(
+        {"-c", "exec \"$0\" \"$(printf 'http://x.taobao.com/\\265\\352')\"", KESSRUNE_CLI_EXE});
+    process.start();
+    ASSERT_TRUE(process.waitForFinished(60'000));
+    EXPECT_EQ(process.exitCode(), 2);
+}
+
+// --json gives the display texts and what a script wants without them; a
+// failure is never reported as success.
+TEST_F(CliTest, JsonSaysWhatHappened) {
+    const SampleShop& shop = sampleShops()[0];  // designer template
+    Outcome good = runCli({"--json", QString::fromStdString(server.shopAddress(shop))});
+    EXPECT_EQ(good.status, 0) << good.err;
+    QJsonObject json = good.json();
+    EXPECT_EQ(text(json, "address"), server.shopAddress(shop));
+    EXPECT_TRUE(json["ok"].toBool());
+    EXPECT_TRUE(json["problem"].isNull());
+    const QJsonObject about = json["shop"].toObject();
+    EXPECT_EQ("店铺名称：" + text(about, "name"), shop.shopName);
+    EXPECT_EQ("掌柜：" + text(about, "keeper"), shop.shopkeeper);
+    EXPECT_EQ(text(about, "templateKind"), "designer");
+    EXPECT_EQ("★当前模板为设计师模板，模版设计：" + text(about, "designer"), shop.templateKind);
+    const QJsonArray fetches = json["fetches"].toArray();
+    ASSERT_EQ(fetches.size(), json["requests"].toInt());
+    EXPECT_EQ(fetches.last().toObject()["address"].toString().toStdString(),
+              server.cssAddress(shop));
+    for (const QJsonValue& f : fetches) {
+        EXPECT_EQ(f.toObject()["status"].toInt(), 200);
+        EXPECT_TRUE(f.toObject()["error"].isNull());
+        EXPECT_GT(f.toObject()["bytes"].toInt(), 0);
+    }
+    EXPECT_FALSE(json.contains("steps"));
+
+    // A shop that answers 404: exit 1, not ready-and-fine.
+    const std::string missing = server.origin() + "/nope.taobao.com/";
+    Outcome bad = runCli({"--json", QString::fromStdString(missing)});
+    EXPECT_EQ(bad.status, 1);
+    json = bad.json();
+    EXPECT_FALSE(json["ok"].toBool());
+    EXPECT_EQ(text(json, "problem"), "the shop page could not be fetched: HTTP 404 for " + missing);
+    EXPECT_EQ(bad.err, "kessrune-cli: " + text(json, "problem") + "\n");
+    EXPECT_TRUE(json["shop"].toObject()["templateKind"].isNull());
+    EXPECT_EQ(json["fetches"].toArray().first().toObject()["status"].toInt(), 404);
+
+    // Nobody listens: no status, the reason in words.
+    server.stop();
+    Outcome refused =
+        runCli({"--json", QString::fromStdString(server.origin() + "/x.taobao.com/")});
+    EXPECT_EQ(refused.status, 1);
+    const QJsonObject first = refused.json()["fetches"].toArray().first().toObject();
+    EXPECT_TRUE(first["status"].isNull());
+    EXPECT_EQ(first["error"].toString().toStdString(), "connection refused");
+    EXPECT_EQ(refused.err.rfind("kessrune-cli: the shop page could not be fetched: connection "
+                                "refused (127.0.0.1:",
+                                0),
+              0u)
+        << refused.err;
+}
+
+TEST_F(CliTest, TraceTellsEveryRequestAndStep) {
+    const SampleShop& shop = sampleShops()[0];
+    Outcome run = runCli({"--trace", "--json", QString::fromStdString(server.shopAddress(shop))});
+    EXPECT_EQ(run.status, 0);
+    std::vector<std::string> lines;
+    std::istringstream err(run.err);
+    for (std::string line; std::getline(err, line);)
+        lines.push_back(line);
+    const auto count = [&](const std::string& start) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    };
+    EXPECT_EQ(count("GET " + server.shopAddress(shop) + " → 200, "), shop.requests - 1);
+    EXPECT_EQ(count("GET " + server.cssAddress(shop) + " → 200, "), 1);
+    EXPECT_EQ(count("B1 fetch 编辑框1: "), 1);
+    EXPECT_EQ(count("B26 write 编辑框4: "), 1);
+    const QJsonArray steps = run.json()["steps"].toArray();
+    EXPECT_EQ(static_cast<long>(steps.size()) + shop.requests, static_cast<long>(lines.size()));
+    EXPECT_EQ(steps.first().toObject()["id"].toString(), "B1");
 }
 
 // A listener that never answers: the connection opens (the system's queue
