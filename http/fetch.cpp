@@ -465,15 +465,43 @@ void resetFetchStore() {
     Layer::instance().resetStore();
 }
 
+namespace {
+
+// The fetch up to its body, as received; rawHeaders and the other
+// by-reference parameters filled as fetchPage fills them.
+std::string fetchRawBody(const Text& address, const FetchOptions& options, Text& rawHeaders);
+
+}  // namespace
+
 Text fetchPage(const Text& address, const FetchOptions& options) {
+    Text localRaw;
+    Text& rawHeaders = options.rawHeaders ? *options.rawHeaders : localRaw;
+    // The body moves into the page text: a sheet of the body cap's size is
+    // held once, and twice only while it is converted.
+    Text page = fetchRawBody(address, options, rawHeaders);
+    if (fetch::countsAsUtf8(page, rawHeaders)) {
+        page = gbkFromUtf8(page);  // the conversion ends at a zero character
+    } else {
+        page.resize(std::min(page.find('\0'), page.size()));
+    }
+    return page;
+}
+
+std::string fetchBody(const Text& address, const FetchOptions& options) {
+    Text localRaw;
+    return fetchRawBody(address, options, options.rawHeaders ? *options.rawHeaders : localRaw);
+}
+
+namespace {
+
+std::string fetchRawBody(const Text& address, const FetchOptions& options, Text& rawHeaders) {
     // Omitted by-reference parameters act as fresh empty variables.
     const Text noText;
-    Text localReceived, localExtra, localRedirect, localRaw;
+    Text localReceived, localExtra, localRedirect;
     Bytes localPostBytes;
     Text& receivedCookies = options.receivedCookies ? *options.receivedCookies : localReceived;
     Text& extraHeaders = options.extraHeaders ? *options.extraHeaders : localExtra;
     Text& redirectLocation = options.redirectLocation ? *options.redirectLocation : localRedirect;
-    Text& rawHeaders = options.rawHeaders ? *options.rawHeaders : localRaw;
     Bytes& postBytes = options.postBytes ? *options.postBytes : localPostBytes;
     const Text& postText = options.postText ? *options.postText : noText;
 
@@ -572,17 +600,11 @@ Text fetchPage(const Text& address, const FetchOptions& options) {
     rawHeaders = fetch::rawHeaderText(final.block, final.complete && !final.overflow);
     scanResponseHeaders(rawHeaders, options.cookies, receivedCookies, redirectLocation);
 
-    // The body moves into the page text: a sheet of the body cap's size is
-    // held once, and twice only while it is converted.
     report.bytes = final.body.size();
     report.time = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-    Text page = std::move(final.body);
-    if (fetch::countsAsUtf8(page, rawHeaders)) {
-        page = gbkFromUtf8(page);  // the conversion ends at a zero character
-    } else {
-        page.resize(std::min(page.find('\0'), page.size()));
-    }
-    return page;
+    return std::move(final.body);
 }
+
+}  // namespace
 
 }  // namespace kessrune

@@ -120,6 +120,12 @@ struct FetchOptions {
 //   fetchPage("http://x.y.z/") == the page, or "" when it cannot be had
 Text fetchPage(const Text& address, const FetchOptions& options = {});
 
+// The same request as fetchPage, for what is not a page (an image, say):
+// the body exactly as received, zero bytes and all, neither converted nor
+// cut; "" when no request could be made.
+//   fetchBody("http://x.y.z/a.png") == the image's bytes
+std::string fetchBody(const Text& address, const FetchOptions& options = {});
+
 // Process-wide settings of the HTTP layer. The defaults are the platform's;
 // tests change them: take fetchSettings(), change the copy, hand it to
 // setFetchSettings. What belongs to one call (a stop, a time limit) travels

@@ -696,6 +696,11 @@ TEST_F(FetchTest, BrokenAndOddBodies) {
     server_.on("/big", reply(200, {}, std::string(5000, 'b')));
     EXPECT_EQ(fetchPage(server_.url("/cut")), "only this");
     EXPECT_EQ(fetchPage(server_.url("/zero")), "ab");
+    // An image is bytes, not a page: nothing cut, nothing converted.
+    server_.on("/utf8", reply(200, {"Content-Type: image/png; charset=utf-8"}, "\xe5\xba\x97"));
+    EXPECT_EQ(fetchBody(server_.url("/zero")), std::string("ab\0cd", 5));
+    EXPECT_EQ(fetchBody(server_.url("/utf8")), "\xe5\xba\x97");
+    EXPECT_EQ(fetchBody(server_.url("/cut")), "only this");
 
     FetchSettings settings = fetchSettings();
     settings.maxBodyBytes = 1000;
