@@ -39,7 +39,7 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 if [ "$demo" -eq 1 ]; then
   log=$(mktemp)
-  "$build/cli/samples/kessrune-samples" >"$log" 2>&1 &
+  "$build/samples/kessrune-samples" >"$log" 2>&1 &
   server=$!
   trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$log"' EXIT
   for _ in $(seq 50); do

@@ -3,6 +3,6 @@ if(TARGET kessrune-cli AND TARGET kessrune::samples)
   kessrune_bench(cli_bench SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/cli_bench.cpp LIBS kessrune::samples)
   target_compile_definitions(cli_bench PRIVATE
     KESSRUNE_CLI_EXE="$<TARGET_FILE:kessrune-cli>"
-    KESSRUNE_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures")
+    KESSRUNE_FIXTURES="${PROJECT_SOURCE_DIR}/samples")
   add_dependencies(cli_bench kessrune-cli)
 endif()

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "bench/ratio.h"
-#include "cli/samples/sample_server.h"
-#include "cli/samples/sample_shops.h"
+#include "samples/sample_server.h"
+#include "samples/sample_shops.h"
 
 extern char** environ;
 

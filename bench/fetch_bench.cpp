@@ -26,7 +26,7 @@
 
 #include "bench/ratio.h"
 #include "http/fetch.h"
-#include "tests/http/test_server.h"
+#include "testing/raw_server.h"
 
 extern char** environ;
 

@@ -9,5 +9,5 @@ build=${1:-build/run}
   -DKESSRUNE_TESTS=OFF -DKESSRUNE_BENCH=OFF >/dev/null
 cmake --build "$build" -j 2 --target kessrune-screenshot
 mkdir -p docs
-xvfb-run -a -s "-screen 0 1024x768x24" "$build/app/kessrune-screenshot" docs/screenshot.png
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/samples/kessrune-screenshot" docs/screenshot.png
 echo "docs/screenshot.png"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/analysis/fakes.h"
-#include "tests/analysis/gbk.h"
+#include "testing/gbk.h"
 
 namespace kessrune {
 namespace {

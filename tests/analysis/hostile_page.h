@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/samples/sample_server.h"
-#include "tests/analysis/gbk.h"
+#include "samples/sample_server.h"
+#include "testing/gbk.h"
 
 namespace kessrune::testing {
 

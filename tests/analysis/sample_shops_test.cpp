@@ -8,9 +8,9 @@
 #include <string>
 
 #include "analysis/analysis.h"
-#include "cli/samples/sample_shops.h"
+#include "samples/sample_shops.h"
 #include "tests/analysis/fakes.h"
-#include "tests/analysis/gbk.h"
+#include "testing/gbk.h"
 
 namespace kessrune {
 namespace {

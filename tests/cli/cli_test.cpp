@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/samples/sample_server.h"
-#include "cli/samples/sample_shops.h"
-#include "tests/analysis/gbk.h"
+#include "samples/sample_server.h"
+#include "samples/sample_shops.h"
+#include "testing/gbk.h"
 #include "tests/analysis/hostile_page.h"
 
 namespace kessrune {

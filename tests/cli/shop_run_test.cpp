@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/address_argument.h"
-#include "tests/analysis/gbk.h"
+#include "testing/gbk.h"
 
 namespace kessrune {
 namespace {

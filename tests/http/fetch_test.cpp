@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "http/fetch_profile.h"
-#include "tests/http/test_server.h"
+#include "testing/raw_server.h"
 
 namespace kessrune {
 namespace {

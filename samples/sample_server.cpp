@@ -1,4 +1,4 @@
-#include "cli/samples/sample_server.h"
+#include "samples/sample_server.h"
 
 #include <httplib.h>
 

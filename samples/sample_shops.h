@@ -2,11 +2,11 @@
 // shops, one for every road through the analysis, and what an analysis of
 // each shows.
 //
-// The pages live under tests/fixtures/shops/<directory>/. A page may hold
+// The pages live under samples/shops/<directory>/. A page may hold
 // "{{ORIGIN}}" (http://127.0.0.1:PORT) and "{{PORT}}", which the server fills
 // in, so the style-sheet addresses found in a page point back at it.
-#ifndef KESSRUNE_CLI_SAMPLES_SAMPLE_SHOPS_H
-#define KESSRUNE_CLI_SAMPLES_SAMPLE_SHOPS_H
+#ifndef KESSRUNE_SAMPLES_SAMPLE_SHOPS_H
+#define KESSRUNE_SAMPLES_SAMPLE_SHOPS_H
 
 #include <span>
 #include <string_view>
@@ -31,4 +31,4 @@ std::span<const SampleShop> sampleShops();
 
 }  // namespace kessrune::samples
 
-#endif  // KESSRUNE_CLI_SAMPLES_SAMPLE_SHOPS_H
+#endif  // KESSRUNE_SAMPLES_SAMPLE_SHOPS_H

@@ -2,8 +2,8 @@
 // HTTP/1.1 server that records every request byte for byte and lets a
 // handler write any response (or stall, or hang up), and a test CA with the
 // certificates the HTTPS servers present.
-#ifndef KESSRUNE_TESTS_HTTP_TEST_SERVER_H
-#define KESSRUNE_TESTS_HTTP_TEST_SERVER_H
+#ifndef KESSRUNE_TESTING_RAW_SERVER_H
+#define KESSRUNE_TESTING_RAW_SERVER_H
 
 #include <atomic>
 #include <chrono>
@@ -138,4 +138,4 @@ class HttpsServer {
 
 }  // namespace kessrune::testing
 
-#endif  // KESSRUNE_TESTS_HTTP_TEST_SERVER_H
+#endif  // KESSRUNE_TESTING_RAW_SERVER_H

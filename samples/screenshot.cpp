@@ -12,8 +12,8 @@
 
 #include "app/main_window.h"
 #include "app/program.h"
-#include "cli/samples/sample_server.h"
-#include "cli/samples/sample_shops.h"
+#include "samples/sample_server.h"
+#include "samples/sample_shops.h"
 #include "http/fetch.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "cli/samples/sample_shops.h"
+#include "samples/sample_shops.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "tests/http/test_server.h"
+#include "testing/raw_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

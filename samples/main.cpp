@@ -7,10 +7,10 @@
 #include <string_view>
 #include <thread>
 
-#include "cli/samples/sample_server.h"
+#include "samples/sample_server.h"
 
 #ifndef KESSRUNE_FIXTURES
-#define KESSRUNE_FIXTURES "tests/fixtures"
+#define KESSRUNE_FIXTURES "samples"
 #endif
 
 namespace {

@@ -1,13 +1,13 @@
 // A loopback web server for the sample shops, for the demo and for tests.
 //
-// Serves tests/fixtures/shops on 127.0.0.1 (port 0 picks a free one), one
+// Serves samples/shops on 127.0.0.1 (port 0 picks a free one), one
 // thread of its own; fills "{{ORIGIN}}" and "{{PORT}}" in the pages it
 // serves. Every request it sees is kept, in arrival order, with its headers
 // and the client port, so a test can tell which connection carried it.
 //   SampleServer server(KESSRUNE_FIXTURES);
 //   if (server.start()) { auto a = server.shopAddress(sampleShops()[0]); ... }
-#ifndef KESSRUNE_CLI_SAMPLES_SAMPLE_SERVER_H
-#define KESSRUNE_CLI_SAMPLES_SAMPLE_SERVER_H
+#ifndef KESSRUNE_SAMPLES_SAMPLE_SERVER_H
+#define KESSRUNE_SAMPLES_SAMPLE_SERVER_H
 
 #include <chrono>
 #include <memory>
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/samples/sample_shops.h"
+#include "samples/sample_shops.h"
 
 namespace kessrune::samples {
 
@@ -71,4 +71,4 @@ class SampleServer {
 
 }  // namespace kessrune::samples
 
-#endif  // KESSRUNE_CLI_SAMPLES_SAMPLE_SERVER_H
+#endif  // KESSRUNE_SAMPLES_SAMPLE_SERVER_H

@@ -1,7 +1,7 @@
 // Test helpers: UTF-8 <-> GBK through iconv, independent of the code under
 // test, so that the expected texts are written in readable Chinese.
-#ifndef KESSRUNE_TESTS_ANALYSIS_GBK_H
-#define KESSRUNE_TESTS_ANALYSIS_GBK_H
+#ifndef KESSRUNE_TESTING_GBK_H
+#define KESSRUNE_TESTING_GBK_H
 
 #include <iconv.h>
 
@@ -43,4 +43,4 @@ inline std::string utf8(std::string_view gbkText) {
 
 }  // namespace kessrune::testing
 
-#endif  // KESSRUNE_TESTS_ANALYSIS_GBK_H
+#endif  // KESSRUNE_TESTING_GBK_H
