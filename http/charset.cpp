@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace kessrune {
 namespace {
 
@@ -76,10 +78,6 @@ class Iconv {
 // Charset names
 
 enum class Family { utf8, gbk, other };
-
-char asciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
-}
 
 // "utf-8", "UTF8", "Windows-936" ...: case and "-" / "_" do not matter.
 Family familyOf(std::string_view name) {

@@ -6,24 +6,11 @@
 
 #include "http/curl_handles.h"
 #include "http/url.h"
+#include "text/ascii.h"
 #include "text/markers.h"
 
 namespace kessrune::fetch {
 namespace {
-
-bool isAsciiLetter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isAsciiDigit(unsigned char c) {
-    return c >= '0' && c <= '9';
-}
-bool isHexDigit(unsigned char c) {
-    return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && findText(a, b, 1, true) == 1;
-}
 
 bool onlyBlanks(std::string_view s) {
     for (char c : s) {
@@ -97,8 +84,8 @@ std::vector<std::string> requestHeaderLines(std::string_view extraHeaders, bool 
         if (colon == Text::npos || colon == 0)
             continue;
         const std::string_view name = std::string_view(line).substr(0, colon);
-        if (!keepCredentials &&
-            (equalsIgnoringCase(name, "Cookie") || equalsIgnoringCase(name, "Authorization"))) {
+        if (!keepCredentials && (equalsIgnoringAsciiCase(name, "Cookie") ||
+                                 equalsIgnoringAsciiCase(name, "Authorization"))) {
             continue;
         }
         // curl reads "Name:" with nothing after it as "drop the header".
@@ -125,15 +112,13 @@ bool isHostName(std::string_view host) {
     if (host.front() == '[') {
         if (host.size() < 4 || host.back() != ']')
             return false;
-        for (char ch : host.substr(1, host.size() - 2)) {
-            const auto c = static_cast<unsigned char>(ch);
-            if (!isHexDigit(c) && c != ':' && c != '.')
+        for (char c : host.substr(1, host.size() - 2)) {
+            if (!isAsciiHexDigit(c) && c != ':' && c != '.')
                 return false;
         }
         return true;
     }
-    for (char ch : host) {
-        const auto c = static_cast<unsigned char>(ch);
+    for (char c : host) {
         if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != '-' && c != '.')
             return false;
     }
@@ -141,7 +126,7 @@ bool isHostName(std::string_view host) {
 }
 
 bool isLoopbackHost(std::string_view host) {
-    if (equalsIgnoringCase(host, "localhost") || host == "[::1]")
+    if (equalsIgnoringAsciiCase(host, "localhost") || host == "[::1]")
         return true;
     if (!host.starts_with("127."))
         return false;
@@ -149,7 +134,7 @@ bool isLoopbackHost(std::string_view host) {
     for (char c : host) {
         if (c == '.') {
             ++dots;
-        } else if (!isAsciiDigit(static_cast<unsigned char>(c))) {
+        } else if (!isAsciiDigit(c)) {
             return false;
         }
     }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/ascii.h"
+
 namespace kessrune {
 namespace {
 
@@ -15,28 +17,11 @@ constexpr bool isHigh(char c) {
     return isHigh(static_cast<unsigned char>(c));
 }
 
-constexpr unsigned char foldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
-}
-
 // Width of the character that starts at offset `i` of the walk: two bytes for
 // a byte 0x80-0xFF, one otherwise (an incomplete final character counts 2 and
 // so runs off the end, which every caller treats as the end of the walk).
 inline std::size_t charWidth(std::string_view t, std::size_t i) {
     return isHigh(t[i]) ? 2 : 1;
-}
-
-bool equalsIgnoringCase(const char* a, const char* b, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (foldAscii(static_cast<unsigned char>(a[i])) !=
-            foldAscii(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
-constexpr bool isLetter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 // The offset just past the run of bytes 0x80-0xFF that ends at `end`, never
@@ -64,8 +49,7 @@ constexpr int typicalFrequency(unsigned char c) {
     constexpr std::string_view kLetters = "etaoinsrhldcumfpgwybvkxjqz";  // most frequent first
     constexpr int kLetterFrequency[] = {60, 48, 45, 40, 40, 38, 38, 35, 25, 25, 24, 24, 15,
                                         15, 10, 12, 10, 6,  5,  8,  5,  3,  3,  2,  1,  1};
-    const unsigned char folded = foldAscii(c);
-    const std::size_t letter = kLetters.find(static_cast<char>(folded));
+    const std::size_t letter = kLetters.find(asciiLower(static_cast<char>(c)));
     if (letter != std::string_view::npos)
         return kLetterFrequency[letter];
     if (c == ' ' || c == '"' || c == '<' || c == '>' || c == '/' || c == '=')
@@ -100,9 +84,8 @@ class Matcher {
                 typicalFrequency(static_cast<unsigned char>(x_[anchor_])))
                 anchor_ = k;
         }
-        const auto c = static_cast<unsigned char>(x_[anchor_]);
-        lower_ = static_cast<char>(foldAscii(c));
-        upper_ = isLetter(c) ? static_cast<char>(foldAscii(c) - 0x20) : lower_;
+        lower_ = asciiLower(x_[anchor_]);
+        upper_ = asciiUpper(x_[anchor_]);
     }
 
     // The first occurrence at offset >= `from`, where `from` is a boundary of
@@ -144,7 +127,7 @@ class Matcher {
             if (hit == std::string_view::npos)
                 return hit;
             const std::size_t start = hit - anchor_;
-            if (equalsIgnoringCase(t_.data() + start, x_.data(), x_.size()))
+            if (equalsIgnoringAsciiCase(t_.substr(start, x_.size()), x_))
                 return start;
             q = start + 1;
         }
@@ -387,9 +370,7 @@ Text removeSpaces(std::string_view t) {
 Text toLowerText(std::string_view t) {
     Text out(t);
     for (std::size_t i = 0; i < out.size(); i += charWidth(out, i)) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        if (c >= 'A' && c <= 'Z')
-            out[i] = static_cast<char>(c + 0x20);
+        out[i] = asciiLower(out[i]);
     }
     return out;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/text/gbk_words.h"
+#include "text/ascii.h"
 
 namespace kessrune {
 namespace {
@@ -401,6 +402,33 @@ TEST(ToLowerText, OnlyOneByteLetters) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(toLowerText(row.t), row.want);
+    }
+}
+
+// Bytes that differ from a letter by 0x20 alone ("@" and "`", "[" and "{",
+// 0xC1 and 0xE1) are not letters: a fold by "| 0x20" would equate them.
+TEST(AsciiCase, OnlyLettersHaveCase) {
+    struct Row {
+        std::string_view a;
+        std::string_view b;
+        bool equal;
+    };
+    const Row rows[] = {
+        {"Content-Type", "content-TYPE", true},
+        {"@[", "`{", false},
+        {"\xc1", "\xe1", false},
+        {"a", "ab", false},
+        {"", "", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.a) + " / " + std::string(row.b));
+        EXPECT_EQ(equalsIgnoringAsciiCase(row.a, row.b), row.equal);
+    }
+    for (int c = 0; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        EXPECT_EQ(isAsciiLetter(ch), letter) << c;
+        EXPECT_EQ(asciiLower(ch) != ch || asciiUpper(ch) != ch, letter) << c;
     }
 }
 
