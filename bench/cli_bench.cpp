@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,10 @@ const SampleShop& benchShop() {
 
 SampleServer& server() {
     static SampleServer* s = [] {
-        auto* created = new SampleServer(KESSRUNE_FIXTURES, {kConnectionDelay});
+        auto* created = new SampleServer({.connectionDelay = kConnectionDelay});
         if (!created->start()) {
-            std::fprintf(stderr, "cannot start the sample server\n");
+            std::fprintf(stderr, "cli_bench: %s\n", created->failure().c_str());
+            std::exit(1);
         }
         return created;
     }();

@@ -26,7 +26,9 @@
 
 #include "bench/ratio.h"
 #include "http/fetch.h"
+#include "testing/httplib_server.h"
 #include "testing/raw_server.h"
+#include "testing/test_certificates.h"
 
 extern char** environ;
 

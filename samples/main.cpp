@@ -1,33 +1,25 @@
 // kessrune-samples: serves the sample shops on 127.0.0.1 and prints the
-// addresses to try, until it is stopped.
+// addresses to try, until it is stopped (Ctrl+C, or SIGTERM).
+#include <pthread.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "samples/sample_server.h"
 
-#ifndef KESSRUNE_FIXTURES
-#define KESSRUNE_FIXTURES "samples"
-#endif
-
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-void onSignal(int) {
-    stopRequested = 1;
-}
 
 int usage(std::FILE* to, int status) {
     std::fprintf(to,
-                 "Usage: kessrune-samples [--port N] [--root DIR] [--delay MS]\n"
+                 "Usage: kessrune-samples [--port N] [--shops DIR] [--delay MS]\n"
                  "Serves the Kessrune sample shops on 127.0.0.1 and prints their addresses.\n"
                  "  --port N    listen on port N (default: any free port)\n"
-                 "  --root DIR  the folder holding shops/ (default: %s)\n"
+                 "  --shops DIR the folder of the shops' directories (default: %s)\n"
                  "  --delay MS  wait MS milliseconds on the first request of each connection\n",
-                 KESSRUNE_FIXTURES);
+                 std::string(kessrune::samples::shopsFolder()).c_str());
     return status;
 }
 
@@ -47,7 +39,7 @@ int main(int argc, char** argv) {
     using namespace kessrune::samples;
     int port = 0;
     int delay = 0;
-    std::string root = KESSRUNE_FIXTURES;
+    ServerOptions options;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -57,17 +49,27 @@ int main(int argc, char** argv) {
             return usage(stderr, 2);
         }
         const char* value = argv[++i];
-        if (arg == "--root") {
-            root = value;
+        if (arg == "--shops") {
+            options.shops = value;
         } else if (!((arg == "--port" && readNumber(value, port)) ||
                      (arg == "--delay" && readNumber(value, delay)))) {
             return usage(stderr, 2);
         }
     }
+    options.connectionDelay = std::chrono::milliseconds(delay);
 
-    SampleServer server(root, ServerOptions{std::chrono::milliseconds(delay)});
+    // The signals that stop the server are blocked before its threads start,
+    // so that all of them inherit the block and the main thread alone takes
+    // the signal, in sigwait.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    SampleServer server(options);
     if (!server.start(port)) {
-        std::fprintf(stderr, "kessrune-samples: cannot listen on 127.0.0.1:%d\n", port);
+        std::fprintf(stderr, "kessrune-samples: %s\n", server.failure().c_str());
         return 1;
     }
     std::printf("Kessrune sample shops on %s (Ctrl+C stops)\n", server.origin().c_str());
@@ -77,11 +79,8 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-    while (!stopRequested) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
     server.stop();
     return 0;
 }

@@ -3,54 +3,19 @@
 #include <httplib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <thread>
+
+#include "testing/files.h"
+#include "testing/httplib_server.h"
+#include "text/ascii.h"
 
 namespace kessrune::samples {
 
 namespace {
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool endsWith(std::string_view s, std::string_view tail) {
-    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
-}
-
-void replaceAll(std::string& s, std::string_view from, std::string_view to) {
-    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) {
-        s.replace(at, from.size(), to);
-    }
-}
-
-bool readFile(const std::filesystem::path& file, std::string& out) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::ostringstream data;
-    data << in.rdbuf();
-    out = std::move(data).str();
-    return true;
-}
 
 struct Page {
     std::string body;
@@ -61,7 +26,7 @@ struct Page {
 
 std::string SeenRequest::header(std::string_view name) const {
     for (const auto& [key, value] : headers) {
-        if (equalIgnoringCase(key, name)) {
+        if (equalsIgnoringAsciiCase(key, name)) {
             return value;
         }
     }
@@ -71,16 +36,17 @@ std::string SeenRequest::header(std::string_view name) const {
 struct SampleServer::State {
     std::filesystem::path shops;
     ServerOptions options;
-    httplib::Server server;
-    std::thread thread;
-    int port = 0;
 
     mutable std::mutex mutex;
     std::map<std::string, Page> pages;
     std::vector<SeenRequest> seen;
     std::set<std::pair<std::string, int>> clients;
 
-    std::string origin() const { return "http://127.0.0.1:" + std::to_string(port); }
+    // Last, so that it stops before what its handlers use goes.
+    testing::HttplibServer http;
+
+    int port() const { return http.port(); }
+    std::string origin() const { return http.origin(); }
 
     // The first request on a connection pays the set-up delay.
     void record(const httplib::Request& req) {
@@ -113,14 +79,15 @@ struct SampleServer::State {
             return std::nullopt;
         }
         std::string file = path.substr(1);
-        if (file.empty() || endsWith(file, "/")) {
+        if (file.empty() || file.ends_with('/')) {
             file += "index.html";
         }
-        Page page;
-        if (!readFile(shops / file, page.body)) {
+        std::optional<std::string> body = testing::readFile(shops / file);
+        if (!body) {
             return std::nullopt;
         }
-        if (endsWith(file, ".css")) {
+        Page page{std::move(*body), {}};
+        if (file.ends_with(".css")) {
             page.contentType = "text/css";
         } else {
             page.contentType = "text/html";
@@ -129,8 +96,7 @@ struct SampleServer::State {
                     page.contentType = shop.pageContentType;
                 }
             }
-            replaceAll(page.body, "{{ORIGIN}}", origin());
-            replaceAll(page.body, "{{PORT}}", std::to_string(port));
+            page.body = fillPlaceholders(std::move(page.body), port());
         }
         return page;
     }
@@ -149,11 +115,10 @@ struct SampleServer::State {
     }
 };
 
-SampleServer::SampleServer(std::string fixturesRoot, ServerOptions options)
-    : state_(std::make_unique<State>()) {
-    state_->shops = std::filesystem::path(fixturesRoot) / "shops";
-    state_->options = options;
-    auto& server = state_->server;
+SampleServer::SampleServer(ServerOptions options) : state_(std::make_unique<State>()) {
+    state_->shops = options.shops;
+    state_->options = std::move(options);
+    httplib::Server& server = state_->http.server();
     // A whole analysis runs on one connection, as a browser's would.
     server.set_keep_alive_max_count(1000);
     server.set_keep_alive_timeout(30);
@@ -178,37 +143,19 @@ SampleServer::~SampleServer() {
 }
 
 bool SampleServer::start(int port) {
-    auto& state = *state_;
-    if (state.thread.joinable()) {
-        return true;
-    }
-    if (port == 0) {
-        state.port = state.server.bind_to_any_port("127.0.0.1");
-    } else {
-        state.port = state.server.bind_to_port("127.0.0.1", port) ? port : -1;
-    }
-    if (state.port <= 0) {
-        state.port = 0;
-        return false;
-    }
-    state.thread = std::thread([&state] { state.server.listen_after_bind(); });
-    // stop() only reaches a server whose loop runs.
-    while (!state.server.is_running()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return state_->http.start(port);
+}
+
+const std::string& SampleServer::failure() const {
+    return state_->http.failure();
 }
 
 void SampleServer::stop() {
-    auto& state = *state_;
-    if (state.thread.joinable()) {
-        state.server.stop();
-        state.thread.join();
-    }
+    state_->http.stop();
 }
 
 int SampleServer::port() const {
-    return state_->port;
+    return state_->port();
 }
 
 std::string SampleServer::origin() const {
@@ -221,7 +168,7 @@ std::string SampleServer::shopAddress(const SampleShop& shop) const {
 
 std::string SampleServer::cssAddress(const SampleShop& shop) const {
     std::string base =
-        shop.cssOnImageHost ? "http://img.localhost:" + std::to_string(state_->port) : origin();
+        shop.cssOnImageHost ? "http://img.localhost:" + std::to_string(port()) : origin();
     return base + "/" + std::string(shop.directory) + "/" + std::string(shop.cssFile);
 }
 

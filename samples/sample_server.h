@@ -1,11 +1,14 @@
 // A loopback web server for the sample shops, for the demo and for tests.
 //
-// Serves samples/shops on 127.0.0.1 (port 0 picks a free one), one
-// thread of its own; fills "{{ORIGIN}}" and "{{PORT}}" in the pages it
-// serves. Every request it sees is kept, in arrival order, with its headers
-// and the client port, so a test can tell which connection carried it.
-//   SampleServer server(KESSRUNE_FIXTURES);
-//   if (server.start()) { auto a = server.shopAddress(sampleShops()[0]); ... }
+// Serves the shops' folder (samples/shops unless told otherwise) on
+// 127.0.0.1 (port 0 picks a free one) from threads of its own, started and
+// stopped as a testing::LoopbackServer; fills "{{ORIGIN}}" and "{{PORT}}" in
+// the pages it serves. Every request it sees is kept, in arrival order, with
+// its headers and the client port, so a test can tell which connection
+// carried it.
+//   SampleServer server;
+//   ASSERT_TRUE(server.start()) << server.failure();
+//   fetchPage(server.shopAddress(sampleShops()[0]));
 #ifndef KESSRUNE_SAMPLES_SAMPLE_SERVER_H
 #define KESSRUNE_SAMPLES_SAMPLE_SERVER_H
 
@@ -34,18 +37,22 @@ struct ServerOptions {
     // Waited once on the first request of every new connection: the cost of
     // setting up a connection to a distant server.
     std::chrono::milliseconds connectionDelay{0};
+    // The folder of the shops' directories.
+    std::string shops = std::string(shopsFolder());
 };
 
 class SampleServer {
   public:
-    // `fixturesRoot` is the folder that holds shops/.
-    explicit SampleServer(std::string fixturesRoot, ServerOptions options = {});
+    explicit SampleServer(ServerOptions options = {});
     ~SampleServer();  // stops
     SampleServer(const SampleServer&) = delete;
     SampleServer& operator=(const SampleServer&) = delete;
 
-    // Listens on 127.0.0.1:port (0: any free port). False when it cannot.
+    // Serves on 127.0.0.1:port (0: any free port) once it returns true;
+    // false, with failure() saying why, when it cannot bind or listen.
     bool start(int port = 0);
+    const std::string& failure() const;
+    // Stops serving: from now on nobody answers on the port.
     void stop();
     int port() const;
 

@@ -1,6 +1,10 @@
 #include "samples/sample_shops.h"
 
 #include <array>
+#include <filesystem>
+#include <utility>
+
+#include "testing/files.h"
 
 namespace kessrune::samples {
 
@@ -26,6 +30,33 @@ constexpr std::array kShops{
 
 std::span<const SampleShop> sampleShops() {
     return kShops;
+}
+
+std::string_view shopsFolder() {
+    return KESSRUNE_SAMPLE_SHOPS;
+}
+
+std::string shopFile(const SampleShop& shop, std::string_view file) {
+    const std::filesystem::path path = std::filesystem::path(shopsFolder()) / shop.directory / file;
+    return testing::readFile(path).value_or("");
+}
+
+std::string fillPlaceholders(std::string page, int port) {
+    const std::string origin = "http://127.0.0.1:" + std::to_string(port);
+    const std::string portText = std::to_string(port);
+    for (const auto& [placeholder, value] :
+         {std::pair<std::string_view, std::string_view>{"{{ORIGIN}}", origin},
+          {"{{PORT}}", portText}}) {
+        for (size_t at = page.find(placeholder); at != std::string::npos;
+             at = page.find(placeholder, at + value.size())) {
+            page.replace(at, placeholder.size(), value);
+        }
+    }
+    return page;
+}
+
+std::string shopPage(const SampleShop& shop, int port) {
+    return fillPlaceholders(shopFile(shop, "index.html"), port);
 }
 
 }  // namespace kessrune::samples

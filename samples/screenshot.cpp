@@ -12,9 +12,9 @@
 
 #include "app/main_window.h"
 #include "app/program.h"
+#include "http/fetch.h"
 #include "samples/sample_server.h"
 #include "samples/sample_shops.h"
-#include "http/fetch.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -23,9 +23,11 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     kessrune::configureApplication(app);
-    kessrune::samples::SampleServer server(KESSRUNE_SAMPLE_FIXTURES);
+    // A fixed port when it is free, so that the address shown is the same
+    // from one screenshot to the next.
+    kessrune::samples::SampleServer server;
     if (!server.start(8765) && !server.start()) {
-        std::fprintf(stderr, "kessrune-screenshot: no port for the sample shops\n");
+        std::fprintf(stderr, "kessrune-screenshot: %s\n", server.failure().c_str());
         return 1;
     }
     auto window = kessrune::createMainWindow();

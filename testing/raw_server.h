@@ -1,23 +1,28 @@
-// Servers on 127.0.0.1 for the page-fetch tests and benchmark: a raw
-// HTTP/1.1 server that records every request byte for byte and lets a
-// handler write any response (or stall, or hang up), and a test CA with the
-// certificates the HTTPS servers present.
+// RawServer: an HTTP/1.1 server on 127.0.0.1 for the page-fetch tests and
+// benchmark that records every request byte for byte and lets a handler
+// write any bytes in answer (or stall, or hang up), so that malformed,
+// endless and hostile responses can be served. It is serving once
+// constructed; the constructor throws std::runtime_error, saying why, when
+// it cannot bind or listen.
+//   RawServer server;
+//   server.on("/p", [](const RawRequest&, RawConnection& c) {
+//       c.send(httpResponse(200, {"Content-Type: text/html"}, "<p>"));
+//   });
+//   fetchPage(server.url("/p"));  server.requests()[0].header("Referer");
 #ifndef KESSRUNE_TESTING_RAW_SERVER_H
 #define KESSRUNE_TESTING_RAW_SERVER_H
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
-#include <httplib.h>
+#include "testing/loopback_server.h"
 
 namespace kessrune::testing {
 
@@ -33,6 +38,22 @@ struct RawRequest {
 
     // The value of the first header `name` (any case), trimmed; "" when absent.
     std::string header(std::string_view name) const;
+};
+
+// A file descriptor, closed when it goes or is replaced.
+class Socket {
+  public:
+    Socket() = default;
+    ~Socket() { reset(); }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    void reset(int fd = -1);
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+  private:
+    int fd_ = -1;
 };
 
 // The connection a handler answers on.
@@ -57,33 +78,33 @@ class RawConnection {
 std::string httpResponse(int status, const std::vector<std::string>& headers,
                          std::string_view body);
 
-class RawServer {
+class RawServer final : public LoopbackServer {
   public:
     using Handler = std::function<void(const RawRequest&, RawConnection&)>;
 
-    // Listens on 127.0.0.1, on a port of the system's choice. Each new
+    // Serves on 127.0.0.1, on a port of the system's choice. Each new
     // connection waits `connectionDelay` before its first byte is read.
     explicit RawServer(std::chrono::milliseconds connectionDelay = {});
-    ~RawServer();
-    RawServer(const RawServer&) = delete;
-    RawServer& operator=(const RawServer&) = delete;
+    ~RawServer() override;  // hangs up on every client and waits for their threads
 
     // The handler for requests whose path is `path`; other paths get 404.
     void on(const std::string& path, Handler handler);
 
-    int port() const { return port_; }
     std::string url(std::string_view path = "/") const;  // "http://127.0.0.1:<port><path>"
 
     std::vector<RawRequest> requests() const;
     int connections() const { return accepted_.load(); }
 
+  protected:
+    Bound bindLoopback(int port) override;
+    void serve() override;
+    void halt() override;
+
   private:
-    void acceptLoop();
-    void serve(int fd, int connection);
+    void serveConnection(int fd, int connection);
     void answer(int fd, int connection);
 
-    int listener_ = -1;
-    int port_ = 0;
+    Socket listener_;
     std::chrono::milliseconds connectionDelay_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> accepted_{0};
@@ -92,48 +113,6 @@ class RawServer {
     std::vector<RawRequest> requests_;
     std::vector<int> clients_;
     std::vector<std::thread> workers_;
-    std::thread acceptor_;
-};
-
-// A certificate authority of the test's own and certificates made with it,
-// written as PEM files into a fresh temporary directory (removed at the end).
-class TestCertificates {
-  public:
-    TestCertificates();
-    ~TestCertificates();
-    TestCertificates(const TestCertificates&) = delete;
-    TestCertificates& operator=(const TestCertificates&) = delete;
-
-    std::string caFile() const;          // the CA certificate
-    std::string serverCertFile() const;  // signed by the CA for 127.0.0.1 and localhost
-    std::string serverKeyFile() const;
-    std::string selfSignedCertFile() const;  // for 127.0.0.1, signed by nobody's CA
-    std::string otherHostCertFile() const;   // signed by the CA for other.example only
-    std::string keyFile() const { return serverKeyFile(); }  // the key of every certificate
-
-  private:
-    std::filesystem::path dir_;
-};
-
-// A cpp-httplib HTTPS server on 127.0.0.1 (a port of the system's choice),
-// running in its own thread until destroyed. Handlers are added on
-// `server()` before the first request.
-class HttpsServer {
-  public:
-    HttpsServer(const std::string& certFile, const std::string& keyFile);
-    ~HttpsServer();
-    HttpsServer(const HttpsServer&) = delete;
-    HttpsServer& operator=(const HttpsServer&) = delete;
-
-    httplib::SSLServer& server() { return server_; }
-    int port() const { return port_; }
-    // "https://127.0.0.1:<port><path>"
-    std::string url(std::string_view path = "/") const;
-
-  private:
-    httplib::SSLServer server_;
-    int port_ = 0;
-    std::thread thread_;
 };
 
 }  // namespace kessrune::testing

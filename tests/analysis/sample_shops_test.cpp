@@ -1,16 +1,14 @@
 // The sample shops through the analysis without a network: a fake fetch
-// stands in for the server and for the UTF-8 conversion.
+// stands in for the server, deciding UTF-8 by the page fetch's own rule.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "analysis/analysis.h"
+#include "http/fetch_profile.h"
 #include "samples/sample_shops.h"
-#include "tests/analysis/fakes.h"
 #include "testing/gbk.h"
+#include "tests/analysis/fakes.h"
 
 namespace kessrune {
 namespace {
@@ -21,42 +19,30 @@ using testing::gbk;
 using testing::utf8;
 using namespace controls;
 
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream data;
-    data << in.rdbuf();
-    return data.str();
-}
-
-void replaceAll(std::string& s, const std::string& from, const std::string& to) {
-    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) {
-        s.replace(at, from.size(), to);
-    }
+// A body as fetchPage hands it on: converted to GBK when the fetch's rule
+// takes it for UTF-8, given the Content-Type the sample server sends.
+Text asFetched(const std::string& body, std::string_view contentType) {
+    const std::string headers =
+        "HTTP/1.1 200 OK\r\nContent-Type: " + std::string(contentType) + "\r\n\r\n";
+    const bool isUtf8 = fetch::countsAsUtf8(body, headers);
+    return isUtf8 ? gbk(body) : body;
 }
 
 TEST(SampleShops, GiveWhatTheCatalogueSaysOffline) {
-    const std::filesystem::path shops = std::filesystem::path(KESSRUNE_FIXTURES) / "shops";
+    constexpr int kPort = 8080;
     for (const samples::SampleShop& shop : samples::sampleShops()) {
         SCOPED_TRACE(std::string(shop.directory));
         FakeForm form;
         const std::string dir(shop.directory);
-        const std::string origin = "http://127.0.0.1:8080";
+        const std::string origin = "http://127.0.0.1:" + std::to_string(kPort);
         const std::string cssAddress =
-            (shop.cssOnImageHost ? "http://img.localhost:8080" : origin) + "/" + dir + "/" +
-            std::string(shop.cssFile);
-        auto asGbk = [](std::string body, std::string_view contentType) {
-            bool isUtf8 = body.substr(0, 499).find("utf-8") != std::string::npos ||
-                          contentType.find("utf-8") != std::string_view::npos;
-            return isUtf8 ? gbk(body) : body;
-        };
+            (shop.cssOnImageHost ? "http://img.localhost:" + std::to_string(kPort) : origin) + "/" +
+            dir + "/" + std::string(shop.cssFile);
         FakeFetch fetch([&](const Text& address, int) -> Text {
             if (address == cssAddress) {
-                return asGbk(readFile(shops / dir / std::string(shop.cssFile)), "text/css");
+                return asFetched(samples::shopFile(shop, shop.cssFile), "text/css");
             }
-            std::string page = readFile(shops / dir / "index.html");
-            replaceAll(page, "{{ORIGIN}}", origin);
-            replaceAll(page, "{{PORT}}", "8080");
-            return asGbk(page, shop.pageContentType);
+            return asFetched(samples::shopPage(shop, kPort), shop.pageContentType);
         });
         form.texts[std::string(kAddressBox)] = origin + "/" + dir + "/";
         AnalysisSession session;
@@ -65,7 +51,7 @@ TEST(SampleShops, GiveWhatTheCatalogueSaysOffline) {
         EXPECT_EQ(utf8(form.text(kShopkeeperLabel)), shop.shopkeeper);
         EXPECT_EQ(utf8(form.text(kTemplateLabel)), shop.templateKind);
         EXPECT_EQ(form.text(kCssAddressBox), cssAddress);
-        EXPECT_EQ(utf8(form.text(kCssCodeBox)), readFile(shops / dir / "expected.css"));
+        EXPECT_EQ(utf8(form.text(kCssCodeBox)), samples::shopFile(shop, "expected.css"));
         EXPECT_EQ(static_cast<int>(fetch.asked.size()), shop.requests);
     }
 }

@@ -1,8 +1,6 @@
 // The run behind 按钮1 in the real window, over HTTP on loopback: a sample
 // shop typed into 编辑框1 ends in the five result controls; a window closed
 // mid-run stops at once, makes no further requests and ends the loop with 0.
-#include <httplib.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -12,21 +10,18 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
-#include <condition_variable>
-#include <fstream>
 #include <memory>
-#include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "app/analysis_run.h"
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/window_form.h"
-#include "samples/sample_server.h"
-#include "samples/sample_shops.h"
 #include "http/charset.h"
 #include "http/fetch.h"
+#include "samples/sample_server.h"
+#include "samples/sample_shops.h"
+#include "testing/stalling_server.h"
 #include "tests/analysis/hostile_page.h"
 
 using namespace kessrune;
@@ -37,69 +32,10 @@ QString u(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 // Drops the HTTP layer's kept connections when it goes, so that a server
 // declared before it can stop without waiting out their keep-alive.
 struct DropKeptConnections {
     ~DropKeptConnections() { resetFetchStore(); }
-};
-
-// A server whose every answer waits until the test lets it go.
-class StallingServer {
-  public:
-    StallingServer() {
-        server_.Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
-            std::unique_lock lock(mutex_);
-            paths_.push_back(request.path);
-            arrived_.notify_all();
-            released_.wait_for(lock, std::chrono::seconds(30), [this] { return release_; });
-            response.set_content("<html></html>", "text/html");
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        // stop() is lost on a server whose loop has not started yet.
-        while (!server_.is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    ~StallingServer() {
-        resetFetchStore();
-        {
-            std::lock_guard lock(mutex_);
-            release_ = true;
-        }
-        released_.notify_all();
-        server_.stop();
-        thread_.join();
-    }
-    std::string address(std::string_view path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
-    }
-    // Waits for the first request; false when none came within `limit`.
-    bool waitForRequest(std::chrono::milliseconds limit) {
-        std::unique_lock lock(mutex_);
-        return arrived_.wait_for(lock, limit, [this] { return !paths_.empty(); });
-    }
-    std::vector<std::string> paths() {
-        std::lock_guard lock(mutex_);
-        return paths_;
-    }
-
-  private:
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::condition_variable released_;
-    bool release_ = false;
-    std::vector<std::string> paths_;
 };
 
 }  // namespace
@@ -150,9 +86,9 @@ void RunTest::sampleShop_data() {
 void RunTest::sampleShop() {
     QFETCH(int, index);
     const samples::SampleShop& shop = samples::sampleShops()[static_cast<size_t>(index)];
-    samples::SampleServer server(KESSRUNE_SAMPLE_FIXTURES);
+    samples::SampleServer server;
     DropKeptConnections drop;
-    QVERIFY(server.start());
+    QVERIFY2(server.start(), server.failure().c_str());
     const std::string address = server.shopAddress(shop);
     typeAddress(address);
 
@@ -164,9 +100,7 @@ void RunTest::sampleShop() {
     QCOMPARE(labelText("透明标签6"), u(shop.shopkeeper));
     QCOMPARE(labelText("透明标签2"), u(shop.templateKind));
     QCOMPARE(window_->cssAddressBox()->text(), u(server.cssAddress(shop)));
-    const std::string dir =
-        std::string(KESSRUNE_SAMPLE_FIXTURES) + "/shops/" + std::string(shop.directory);
-    QString expected = u(readFile(dir + "/expected.css"));
+    QString expected = u(samples::shopFile(shop, "expected.css"));
     expected.replace(u("\r\n"), u("\n"));
     QCOMPARE(window_->cssCodeBox()->toPlainText(), expected);
     QVERIFY(QApplication::overrideCursor() == nullptr);  // the busy cursor is gone
@@ -190,9 +124,9 @@ void RunTest::sampleShop() {
 }
 
 void RunTest::secondRunKeepsTheButtonReady() {
-    samples::SampleServer server(KESSRUNE_SAMPLE_FIXTURES);
+    samples::SampleServer server;
     DropKeptConnections drop;
-    QVERIFY(server.start());
+    QVERIFY2(server.start(), server.failure().c_str());
     const samples::SampleShop& shop = samples::sampleShops()[0];
     typeAddress(server.shopAddress(shop));
     QTest::mouseClick(analyzeButton(), Qt::LeftButton);
@@ -205,8 +139,10 @@ void RunTest::secondRunKeepsTheButtonReady() {
 }
 
 void RunTest::neitherWordMakesNoRequest() {
-    StallingServer server;
-    typeAddress(server.address("/shop.example.com/"));
+    testing::StallingServer server;
+    DropKeptConnections drop;
+    QVERIFY2(server.start(), server.failure().c_str());
+    typeAddress(server.url("/shop.example.com/"));
     QTest::mouseClick(analyzeButton(), Qt::LeftButton);
     // No pass runs, 编辑框2 is still empty: the button stays busy.
     QTRY_COMPARE(analyzeButton()->text(), u("请稍候..."));
@@ -233,8 +169,10 @@ void RunTest::hostilePageAddsNoHeaderLine() {
 }
 
 void RunTest::closingMidRunAbortsAndEndsWithZero() {
-    StallingServer server;
-    typeAddress(server.address("/stall.taobao.com/"));
+    testing::StallingServer server;
+    DropKeptConnections drop;
+    QVERIFY2(server.start(), server.failure().c_str());
+    typeAddress(server.url("/stall.taobao.com/"));
     bool paintedMidRun = false;
     bool inputIgnored = false;
     QElapsedTimer sinceClose;

@@ -34,19 +34,12 @@ using samples::SampleServer;
 using samples::SampleShop;
 using samples::sampleShops;
 using samples::SeenRequest;
+using samples::shopFile;
+using samples::shopPage;
 
 const char kUserAgent[] =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; 731QM; .NET CLR 2.0.50727; .NET CLR "
     "3.0.04506.648; .NET CLR 3.5.21022)";
-
-const std::filesystem::path kShops = std::filesystem::path(KESSRUNE_FIXTURES) / "shops";
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream data;
-    data << in.rdbuf();
-    return data.str();
-}
 
 struct Outcome {
     int status = -1;
@@ -85,8 +78,8 @@ void expectProfile(const SeenRequest& request, const std::string& address) {
 
 class CliTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(server.start()); }
-    SampleServer server{KESSRUNE_FIXTURES};
+    void SetUp() override { ASSERT_TRUE(server.start()) << server.failure(); }
+    SampleServer server;
 };
 
 TEST_F(CliTest, AnalysesEverySampleShop) {
@@ -103,8 +96,7 @@ TEST_F(CliTest, AnalysesEverySampleShop) {
         EXPECT_EQ(text(json, "shopkeeper"), shop.shopkeeper);
         EXPECT_EQ(text(json, "template"), shop.templateKind);
         EXPECT_EQ(text(json, "cssAddress"), cssAddress);
-        EXPECT_EQ(text(json, "css"),
-                  readFile(kShops / std::string(shop.directory) / "expected.css"));
+        EXPECT_EQ(text(json, "css"), shopFile(shop, "expected.css"));
         EXPECT_TRUE(json["ready"].toBool());
         EXPECT_EQ(json["requests"].toInt(), shop.requests);
 
@@ -127,7 +119,7 @@ TEST_F(CliTest, AnalysesEverySampleShop) {
 
 TEST_F(CliTest, PlainOutputPutsTheCssOnStandardOutput) {
     const SampleShop& shop = sampleShops()[0];  // a GBK page and sheet
-    const std::string expected = readFile(kShops / std::string(shop.directory) / "expected.css");
+    const std::string expected = shopFile(shop, "expected.css");
     const QString address = QString::fromStdString(server.shopAddress(shop));
 
     Outcome plain = runCli({address});
@@ -146,7 +138,7 @@ TEST_F(CliTest, PlainOutputPutsTheCssOnStandardOutput) {
 // A home page of 20 MiB: the markers sit after the bulk of it.
 TEST_F(CliTest, TwentyMebibytePage) {
     const SampleShop& shop = sampleShops()[0];
-    std::string page = readFile(kShops / std::string(shop.directory) / "index.html");
+    std::string page = shopPage(shop, server.port());
     const std::string filler =
         "<div class=\"skin-box\"><p>" + testing::gbk("书法国画") + "</p></div>\n";
     std::string bulk;
@@ -155,10 +147,6 @@ TEST_F(CliTest, TwentyMebibytePage) {
     }
     page.insert(page.find("<div id=\"page\">"), bulk);
     const std::string origin = server.origin();
-    for (size_t at = page.find("{{ORIGIN}}"); at != std::string::npos;
-         at = page.find("{{ORIGIN}}")) {
-        page.replace(at, 10, origin);
-    }
     server.addPage("/big.taobao.com/", page, "text/html; charset=GBK");
 
     Outcome run = runCli({"--json", QString::fromStdString(origin + "/big.taobao.com/")});
@@ -166,7 +154,7 @@ TEST_F(CliTest, TwentyMebibytePage) {
     const QJsonObject json = run.json();
     EXPECT_EQ(text(json, "shopName"), shop.shopName);
     EXPECT_EQ(text(json, "template"), shop.templateKind);
-    EXPECT_EQ(text(json, "css"), readFile(kShops / std::string(shop.directory) / "expected.css"));
+    EXPECT_EQ(text(json, "css"), shopFile(shop, "expected.css"));
     EXPECT_EQ(json["requests"].toInt(), 5);
 }
 
@@ -195,13 +183,11 @@ TEST_F(CliTest, EmptyPage) {
 // A page that says utf-8 but is not: the bad bytes become "?", the rest of
 // the analysis goes on.
 TEST_F(CliTest, InvalidUtf8Page) {
-    std::string page = readFile(kShops / "mumu.taobao.com" / "index.html");
+    const SampleShop& mumu = sampleShops()[1];  // a UTF-8 page
+    ASSERT_EQ(mumu.directory, "mumu.taobao.com");
+    std::string page = shopPage(mumu, server.port());
     const std::string name = ">木木手作<i";  // the shop-name link's text
     page.replace(page.find(name), name.size(), ">木木\xff\xfe手作<i");
-    for (size_t at = page.find("{{ORIGIN}}"); at != std::string::npos;
-         at = page.find("{{ORIGIN}}")) {
-        page.replace(at, 10, server.origin());
-    }
     server.addPage("/broken.taobao.com/", page);
     Outcome run =
         runCli({"--json", QString::fromStdString(server.origin() + "/broken.taobao.com/")});

@@ -22,7 +22,9 @@
 #include <thread>
 
 #include "http/fetch_profile.h"
+#include "testing/httplib_server.h"
 #include "testing/raw_server.h"
+#include "testing/test_certificates.h"
 
 namespace kessrune {
 namespace {
