@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "analysis/labels.h"
+#include "analysis/shop_address.h"
 #include "text/markers.h"
 
 namespace kessrune {
@@ -14,10 +15,6 @@ namespace {
 // clang-format off
 namespace gbk {
 using namespace labels;
-// 请稍候...
-constexpr std::string_view kBusyCaption = "\xc7\xeb\xc9\xd4\xba\xf2...";
-// 分析css
-constexpr std::string_view kReadyCaption = "\xb7\xd6\xce\xf6" "css";
 // 店铺设计：
 constexpr std::string_view kShopDesign = "\xb5\xea\xc6\xcc\xc9\xe8\xbc\xc6\xa3\xba";
 // 独立模块css
@@ -33,8 +30,6 @@ constexpr std::string_view kDesignerModuleCssOutput =
 // clang-format on
 }  // namespace gbk
 
-constexpr std::string_view kTmall = "tmall";
-constexpr std::string_view kTaobao = "taobao";
 constexpr std::string_view kDesignerWord = "designer's";
 constexpr std::string_view kSystemModule = "system module";
 constexpr std::string_view kHrefQuote = "href=\"";
@@ -141,14 +136,16 @@ class Run {
         if (observer_)
             tell({.id = id, .kind = AnalysisStep::Kind::write, .control = control, .text = text});
     }
-    bool addressHolds(std::string_view word) { return contains(form_.readText(kAddressBox), word); }
+    bool addressHolds(bool (*holdsWord)(std::string_view)) {
+        return holdsWord(form_.readText(kAddressBox));
+    }
 
     void tmallPass();
     void taobaoPass();
     void complete();
     void start() {
         form_.setDisabled(kAnalyzeButton, true);
-        form_.setCaption(kAnalyzeButton, gbk::kBusyCaption);
+        form_.setCaption(kAnalyzeButton, kBusyCaption);
     }
 
   private:
@@ -232,7 +229,7 @@ void Run::taobaoPass() {
 void Run::complete() {
     if (compareText(form_.readText(kCssAddressBox), "") != 0) {
         form_.setDisabled(kAnalyzeButton, false);
-        form_.setCaption(kAnalyzeButton, gbk::kReadyCaption);
+        form_.setCaption(kAnalyzeButton, kReadyCaption);
     }
 }
 
@@ -241,10 +238,10 @@ void Run::complete() {
 void analyzeShop(AnalysisSession& session, Form& form, const PageFetch& fetch) {
     Run run(session, form, fetch);
     run.start();
-    if (run.addressHolds(kTmall)) {
+    if (run.addressHolds(holdsTmall)) {
         run.tmallPass();
     }
-    if (run.addressHolds(kTaobao)) {
+    if (run.addressHolds(holdsTaobao)) {
         run.taobaoPass();
     }
     run.complete();

@@ -6,21 +6,10 @@
 #include <functional>
 #include <string_view>
 
+#include "analysis/controls.h"
 #include "text/text.h"
 
 namespace kessrune {
-
-// The names of the controls the run touches (UTF-8, as the window's
-// objectName; they name controls, they are not texts of the system).
-namespace controls {
-inline constexpr std::string_view kAddressBox = "编辑框1";   // shop address
-inline constexpr std::string_view kAnalyzeButton = "按钮1";  // "分析css"
-inline constexpr std::string_view kShopNameLabel = "透明标签5";
-inline constexpr std::string_view kShopkeeperLabel = "透明标签6";
-inline constexpr std::string_view kTemplateLabel = "透明标签2";
-inline constexpr std::string_view kCssAddressBox = "编辑框2";
-inline constexpr std::string_view kCssCodeBox = "编辑框4";
-}  // namespace controls
 
 // The control operations: the run's only view of the window. Texts are GBK.
 class Form {

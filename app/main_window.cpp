@@ -10,6 +10,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <limits>
+#include <string_view>
+
+#include "analysis/controls.h"
+#include "http/charset.h"
 
 // The icon lives in the library's resources, which a static library has to
 // register by hand.
@@ -20,12 +24,18 @@ static void initResources() {
 namespace kessrune {
 namespace {
 
+using namespace controls;
+
 constexpr char kCaption[] = "Kessrune（Lumaret专版）";
 constexpr char kExampleAddress[] = "http://lumaret.taobao.com/";
 
-QGroupBox* groupBox(QWidget* parent, const char* name, QRect place, const char* title) {
+QString fromUtf8(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QGroupBox* groupBox(QWidget* parent, std::string_view name, QRect place, const char* title) {
     auto* box = new QGroupBox(QString::fromUtf8(title), parent);
-    box->setObjectName(QString::fromUtf8(name));
+    box->setObjectName(fromUtf8(name));
     box->setAlignment(Qt::AlignLeft);
     box->setGeometry(place);
     return box;
@@ -33,9 +43,9 @@ QGroupBox* groupBox(QWidget* parent, const char* name, QRect place, const char* 
 
 // A label that draws only its text: the group box behind it shows through,
 // and setting a shorter text repaints the parent's background first.
-QLabel* transparentLabel(QWidget* parent, const char* name, QRect place) {
+QLabel* transparentLabel(QWidget* parent, std::string_view name, QRect place) {
     auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromUtf8(name));
+    label->setObjectName(fromUtf8(name));
     label->setGeometry(place);
     label->setTextFormat(Qt::PlainText);
     label->setAutoFillBackground(false);
@@ -45,9 +55,9 @@ QLabel* transparentLabel(QWidget* parent, const char* name, QRect place) {
     return label;
 }
 
-QLineEdit* lineBox(QWidget* parent, const char* name, QRect place) {
+QLineEdit* lineBox(QWidget* parent, std::string_view name, QRect place) {
     auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromUtf8(name));
+    box->setObjectName(fromUtf8(name));
     box->setGeometry(place);
     // No length limit of its own (a QLineEdit stops at 32767 otherwise).
     box->setMaxLength(std::numeric_limits<int>::max());
@@ -55,9 +65,10 @@ QLineEdit* lineBox(QWidget* parent, const char* name, QRect place) {
     return box;
 }
 
-QPushButton* pushButton(QWidget* parent, const char* name, QRect place, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromUtf8(name));
+QPushButton* pushButton(QWidget* parent, std::string_view name, QRect place,
+                        const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(fromUtf8(name));
     button->setGeometry(place);
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -67,7 +78,7 @@ QPushButton* pushButton(QWidget* parent, const char* name, QRect place, const ch
 
 QPlainTextEdit* codeBox(QWidget* parent, QRect place) {
     auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(QStringLiteral("编辑框4"));
+    box->setObjectName(fromUtf8(kCssCodeBox));
     box->setGeometry(place);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -120,19 +131,21 @@ MainWindow::MainWindow(QWidget* parent)
     setBackgroundRole(QPalette::Window);
 
     QGroupBox* address = groupBox(this, "分组框1", {8, 8, 728, 60}, "输入店铺地址");
-    addressBox_ = lineBox(address, "编辑框1", {11, 20, 585, 24});
+    addressBox_ = lineBox(address, kAddressBox, {11, 20, 585, 24});
     addressBox_->setText(QString::fromUtf8(kExampleAddress));
     addressBox_->setCursorPosition(0);
-    analyzeButton_ = pushButton(address, "按钮1", {596, 20, 120, 24}, "分析css");
+    // The caption is a text of the system (GBK), shown in Unicode.
+    analyzeButton_ = pushButton(address, kAnalyzeButton, {596, 20, 120, 24},
+                                QString::fromStdString(utf8FromGbk(kReadyCaption)));
 
     QGroupBox* shop = groupBox(this, "分组框4", {8, 72, 728, 60}, "店铺信息");
-    transparentLabel(shop, "透明标签5", {27, 27, 237, 16});
-    transparentLabel(shop, "透明标签6", {254, 27, 200, 16});
-    transparentLabel(shop, "透明标签2", {434, 27, 286, 16});
+    transparentLabel(shop, kShopNameLabel, {27, 27, 237, 16});
+    transparentLabel(shop, kShopkeeperLabel, {254, 27, 200, 16});
+    transparentLabel(shop, kTemplateLabel, {434, 27, 286, 16});
 
     QGroupBox* cssAddress = groupBox(this, "分组框2", {8, 137, 728, 60}, "css页面地址");
-    cssAddressBox_ = lineBox(cssAddress, "编辑框2", {14, 22, 680, 24});
-    openButton_ = pushButton(cssAddress, "按钮2", {695, 22, 20, 24}, ">");
+    cssAddressBox_ = lineBox(cssAddress, kCssAddressBox, {14, 22, 680, 24});
+    openButton_ = pushButton(cssAddress, "按钮2", {695, 22, 20, 24}, QStringLiteral(">"));
 
     QGroupBox* cssCode = groupBox(this, "分组框3", {8, 204, 728, 228}, "整店css代码");
     cssCodeBox_ = codeBox(cssCode, {14, 22, 700, 190});

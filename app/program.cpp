@@ -18,7 +18,8 @@ namespace kessrune {
 
 void configureApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("kessrune"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kessrune"));
+    // No display name: on X11 Qt would append it to every window's title,
+    // and the main window's caption is its whole title.
     QApplication::setApplicationVersion(QStringLiteral(KESSRUNE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kessrune.Kessrune"));
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {

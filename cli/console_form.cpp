@@ -17,9 +17,7 @@ const typename Map::mapped_type& valueOr(const Map& map, std::string_view key,
 
 ConsoleForm::ConsoleForm(Text address) {
     texts_.emplace(controls::kAddressBox, std::move(address));
-    captions_.emplace(controls::kAnalyzeButton,
-                      "\xb7\xd6\xce\xf6"
-                      "css");  // 分析css
+    captions_.emplace(controls::kAnalyzeButton, controls::kReadyCaption);
 }
 
 Text ConsoleForm::readText(std::string_view control) {

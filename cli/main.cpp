@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "analysis/analysis.h"
+#include "analysis/shop_address.h"
 #include "cli/address_argument.h"
 #include "cli/json_output.h"
 #include "cli/shop_json.h"
@@ -124,7 +125,7 @@ int main(int argc, char** argv) {
         return usageError(typed.problem);
 
     const Text address = gbkFromUtf8(typed.address);
-    if (findText(address, "tmall") == -1 && findText(address, "taobao") == -1) {
+    if (!isShopAddress(address)) {
         writeLine(stderr,
                   "kessrune-cli: not a Taobao or Tmall shop address (it holds neither \"tmall\" "
                   "nor \"taobao\"): " +

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/analysis/fakes.h"
 #include "testing/gbk.h"
+#include "tests/analysis/fakes.h"
 
 namespace kessrune {
 namespace {
