@@ -13,6 +13,7 @@
 #include "app/css_opener.h"
 #include "app/main_window.h"
 #include "app/select_all.h"
+#include "kessrune/version.h"
 
 namespace kessrune {
 
@@ -20,7 +21,7 @@ void configureApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("kessrune"));
     // No display name: on X11 Qt would append it to every window's title,
     // and the main window's caption is its whole title.
-    QApplication::setApplicationVersion(QStringLiteral(KESSRUNE_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kessrune.Kessrune"));
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
         QApplication::setStyle(fusion);  // the application owns it

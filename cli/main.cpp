@@ -17,6 +17,7 @@
 #include "cli/shop_json.h"
 #include "cli/shop_run.h"
 #include "http/charset.h"
+#include "kessrune/version.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         arguments << QString::fromUtf8(argv[i]);
     }
     QCoreApplication::setApplicationName("kessrune-cli");
-    QCoreApplication::setApplicationVersion(KESSRUNE_VERSION);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "kessrune/version.h"
 #include "samples/sample_server.h"
 #include "samples/sample_shops.h"
 #include "testing/gbk.h"
@@ -411,7 +412,7 @@ TEST_F(CliTest, UsageErrors) {
 TEST_F(CliTest, HelpAndVersion) {
     Outcome version = runCli({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "kessrune-cli 1.0.0.0\n");
+    EXPECT_EQ(version.out, "kessrune-cli " + std::string(kVersion) + "\n");
     Outcome help = runCli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--json"), std::string::npos);
