@@ -154,7 +154,7 @@ void RunTest::neitherWordMakesNoRequest() {
 // The style-sheet link of the page carries CR LF and header lines; the
 // request for it carries them inside its Referer only.
 void RunTest::hostilePageAddsNoHeaderLine() {
-    samples::SampleServer server(KESSRUNE_SAMPLE_FIXTURES);
+    samples::SampleServer server;
     DropKeptConnections drop;
     QVERIFY(server.start());
     const std::string sheet = server.origin() + "/css/a.css?v=1";
