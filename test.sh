@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test:
 #   1. the full build (GCC) and all tests through CTest;
 #   2. the core again under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. each fuzz target (clang, libFuzzer) for a bounded number of inputs.
+#   3. each fuzz target (clang, libFuzzer) for a bounded number of inputs;
+#   4. the C++ sources as clang-format writes them.
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -24,3 +25,6 @@ echo "== fuzz targets"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 scripts/run-fuzz.sh build/fuzz/fuzz "${KESSRUNE_FUZZ_RUNS:-20000}"
+
+echo "== formatting"
+scripts/check-format.sh

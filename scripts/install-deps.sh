@@ -8,7 +8,7 @@ common=(g++ cmake ninja-build pkg-config ca-certificates
         qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev libssl-dev fonts-noto-cjk)
 case "${1:-test}" in
   test) wanted=("${common[@]}" libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-               openssl curl clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file
+               openssl curl clang clang-format libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file
                xvfb xauth) ;;
   run)  wanted=("${common[@]}" libcpp-httplib-dev xdg-utils) ;;
   *)    echo "usage: $0 [test|run]" >&2; exit 2 ;;
