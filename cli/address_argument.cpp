@@ -26,27 +26,6 @@ std::string controlName(unsigned char c) {
     }
 }
 
-// `s` with its control characters written out, so a message stays one line.
-std::string visible(std::string_view s) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (isControl(c)) {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0f];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
 // The length of the UTF-8 sequence that starts `s`, 0 when none is there.
 std::size_t sequenceLength(std::string_view s) {
     const auto b0 = static_cast<unsigned char>(s[0]);
@@ -85,6 +64,26 @@ std::size_t sequenceLength(std::string_view s) {
 }
 
 }  // namespace
+
+std::string visible(std::string_view s) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (isControl(c)) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0f];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
 
 bool isValidUtf8(std::string_view s) {
     while (!s.empty()) {

@@ -19,6 +19,11 @@ bool isValidUtf8(std::string_view s);
 //   shortened("abcdef", 3) == "abc…"; shortened("abc", 3) == "abc"
 std::string shortened(std::string_view utf8, std::size_t limit = 200);
 
+// `s` with its control characters written out (CR as \r, LF as \n, the
+// others as \xNN), so that what quotes it stays one line.
+//   visible("a\r\nb\x01") == "a\\r\\nb\\x01"; visible("") == ""
+std::string visible(std::string_view s);
+
 struct AddressArgument {
     std::string address;  // UTF-8, without the white space around it
     std::string problem;  // "" when the address can be run; else why not, for a person

@@ -1,5 +1,6 @@
 // kessrune-cli: the shop analysis for scripts and terminals.
 //   kessrune-cli [--json] [--gbk] [--trace] [--max-time SECONDS] ADDRESS
+//   kessrune-cli [--jobs N] [--input FILE|-] [--output-dir DIR] [...] ADDRESS...
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -9,10 +10,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <unistd.h>
 
 #include "analysis/analysis.h"
 #include "analysis/shop_address.h"
 #include "cli/address_argument.h"
+#include "cli/address_list.h"
+#include "cli/batch_command.h"
 #include "cli/json_output.h"
 #include "cli/shop_json.h"
 #include "cli/shop_run.h"
@@ -51,6 +57,15 @@ std::optional<std::chrono::milliseconds> maxTimeFrom(const QString& value) {
     return std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000)));
 }
 
+// The --jobs value: a whole number from 1 up.
+std::optional<int> jobsFrom(const QString& value) {
+    bool ok = false;
+    const int jobs = value.toInt(&ok);
+    if (!ok || jobs < 1)
+        return std::nullopt;
+    return std::min(jobs, 256);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,7 +91,12 @@ int main(int argc, char** argv) {
         "The CSS goes to standard output; the shop name, shopkeeper, template and CSS address\n"
         "to standard error, one a line, and when no style sheet came, one line that says why.\n"
         "Exit status: 0 when a style sheet was fetched and is not empty, 1 when not, 2 for a\n"
-        "usage error.");
+        "usage error.\n\n"
+        "Given several addresses, or --input, or --output-dir, it analyses them all, up to\n"
+        "--jobs at once, and prints one line per shop in input order (\"ok|failed  address\n"
+        "shop name  reason\"; with --json one JSON object a line) and a summary on standard\n"
+        "error; no CSS on standard output. Exit status: 0 when every shop succeeded, 1 when\n"
+        "any failed, 2 for a usage error, 130 when Ctrl+C stopped it.");
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption jsonOption(
@@ -92,13 +112,29 @@ int main(int argc, char** argv) {
         "Bound the whole run to SECONDS (fractions allowed); a run cut by it ends as failed "
         "fetches do, with exit status 1.",
         "SECONDS");
+    const QCommandLineOption inputOption(
+        "input",
+        "Read shop addresses from FILE (- for standard input), one a line; blank lines and "
+        "lines starting with # are skipped. May be given more than once, and with addresses.",
+        "FILE");
+    const QCommandLineOption jobsOption("jobs", "Analyse up to N shops at once (default 4).", "N",
+                                        "4");
+    const QCommandLineOption outputDirOption(
+        "output-dir",
+        "Save each shop's style sheet as DIR/<host>.css (UTF-8; GBK with --gbk) and "
+        "DIR/index.json with the JSON objects of every shop.",
+        "DIR");
     parser.addOption(jsonOption);
+    parser.addOption(inputOption);
+    parser.addOption(jobsOption);
+    parser.addOption(outputDirOption);
     parser.addOption(gbkOption);
     parser.addOption(traceOption);
     parser.addOption(maxTimeOption);
     parser.addPositionalArgument("ADDRESS",
                                  "The shop's home-page address; it must hold \"tmall\" or "
-                                 "\"taobao\".");
+                                 "\"taobao\".",
+                                 "ADDRESS...");
 
     if (!parser.parse(arguments)) {
         return usageError(parser.errorText().toStdString());
@@ -116,11 +152,39 @@ int main(int argc, char** argv) {
         if (!options.maxTime)
             return usageError("--max-time takes a number of seconds greater than 0");
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        return usageError(positional.isEmpty() ? "no shop address given"
-                                               : "give one shop address only");
+    int jobs = 4;
+    if (parser.isSet(jobsOption)) {
+        const std::optional<int> n = jobsFrom(parser.value(jobsOption));
+        if (!n)
+            return usageError("--jobs takes a whole number of at least 1");
+        jobs = *n;
     }
+    const QStringList positional = parser.positionalArguments();
+    const bool batch =
+        positional.size() > 1 || parser.isSet(inputOption) || parser.isSet(outputDirOption);
+    if (batch) {
+        BatchCommand command;
+        for (const QString& a : positional)
+            command.addresses.push_back(a.toStdString());
+        for (const QString& file : parser.values(inputOption)) {
+            std::string error;
+            if (!readAddressFile(file.toStdString(), command.addresses, error))
+                return usageError(error);
+        }
+        if (command.addresses.empty())
+            return usageError("no shop address given");
+        command.jobs = jobs;
+        command.json = parser.isSet(jsonOption);
+        command.gbk = parser.isSet(gbkOption);
+        command.trace = parser.isSet(traceOption);
+        command.maxTime = options.maxTime;
+        if (parser.isSet(outputDirOption))
+            command.outputDir = parser.value(outputDirOption).toStdString();
+        command.progress = ::isatty(STDERR_FILENO) == 1;
+        return runBatchCommand(command, stdout, stderr);
+    }
+    if (positional.size() != 1)
+        return usageError("no shop address given");
     const AddressArgument typed = checkAddressArgument(positional.front().toStdString());
     if (!typed.problem.empty())
         return usageError(typed.problem);

@@ -94,7 +94,7 @@ void writeStep(JsonWriter& json, const StepRecord& s) {
 
 }  // namespace
 
-void writeShopJson(JsonWriter& json, const ShopRun& run, bool withSteps) {
+void writeShopJson(JsonWriter& json, const ShopRun& run, bool withSteps, const std::string* file) {
     const ConsoleForm& form = run.form;
     json.beginObject();
     json.key("shopName");
@@ -181,6 +181,14 @@ void writeShopJson(JsonWriter& json, const ShopRun& run, bool withSteps) {
         for (const StepRecord& s : run.steps)
             writeStep(json, s);
         json.endArray();
+    }
+    if (file != nullptr) {
+        json.key("file");
+        if (file->empty()) {
+            json.null();
+        } else {
+            json.utf8String(*file);
+        }
     }
     json.endObject();
 }

@@ -11,8 +11,11 @@ namespace kessrune {
 // Writes {"shopName", "shopkeeper", "template", "cssAddress", "css",
 // "ready", "requests", "address", "ok", "problem", "shop": {"name",
 // "keeper", "templateKind", "designer"}, "fetches": [{"address", "status",
-// "bytes", "ms", "redirects", "error"}...]} and, with `withSteps`, "steps".
-void writeShopJson(JsonWriter& json, const ShopRun& run, bool withSteps);
+// "bytes", "ms", "redirects", "error"}...]} and, with `withSteps`, "steps";
+// with `file`, last a "file" (the name the sheet was saved under, null for
+// "").
+void writeShopJson(JsonWriter& json, const ShopRun& run, bool withSteps,
+                   const std::string* file = nullptr);
 
 }  // namespace kessrune
 

@@ -146,7 +146,8 @@ std::string stepTraceLine(const StepRecord& s) {
 }
 
 bool ShopRun::ok() const {
-    if (cutByMaxTime || form.text(controls::kCssCodeBox).empty())
+    if (!refused.empty() || !saveProblem.empty() || cutByMaxTime ||
+        form.text(controls::kCssCodeBox).empty())
         return false;
     // The last fetch of the last pass is its style sheet.
     for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
@@ -159,6 +160,10 @@ bool ShopRun::ok() const {
 }
 
 std::string ShopRun::problem() const {
+    if (!refused.empty())
+        return refused;
+    if (!saveProblem.empty())
+        return saveProblem;
     if (ok())
         return {};
     if (cutByMaxTime)

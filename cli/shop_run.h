@@ -58,6 +58,12 @@ struct ShopRun {
     std::vector<FetchRecord> fetches;
     std::vector<StepRecord> steps;
     bool cutByMaxTime = false;
+    // Why the address was not run at all (a batch's line that is no address
+    // a single run would take); "" when it was run.
+    std::string refused;
+    // Why the style sheet, fetched, could not be kept where it was asked to
+    // go (a batch's output folder); "" when it was, or was not asked.
+    std::string saveProblem;
 
     // The style sheet was fetched whole with a 2xx answer, and is not empty.
     bool ok() const;

@@ -5,10 +5,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,6 +29,7 @@
 #include "samples/sample_server.h"
 #include "samples/sample_shops.h"
 #include "testing/gbk.h"
+#include "testing/stalling_server.h"
 #include "tests/analysis/hostile_page.h"
 
 namespace kessrune {
@@ -51,9 +55,12 @@ struct Outcome {
     }
 };
 
-Outcome runCli(const QStringList& arguments) {
+Outcome runCli(const QStringList& arguments, const std::string& input = {}) {
     QProcess process;
     process.start(KESSRUNE_CLI_EXE, arguments);
+    if (!input.empty())
+        process.write(input.data(), static_cast<qint64>(input.size()));
+    process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(60'000)) << "kessrune-cli did not end";
     Outcome outcome;
     outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -391,7 +398,9 @@ TEST_F(CliTest, UsageErrors) {
         {{}, 2},
         {{"--json"}, 2},
         {{"--no-such-option", "http://x.taobao.com/"}, 2},
-        {{"http://a.taobao.com/", "http://b.taobao.com/"}, 2},
+        {{"--jobs", "0", "http://a.taobao.com/", "http://b.taobao.com/"}, 2},
+        {{"--input", "/no/such/list.txt"}, 2},
+        {{"--output-dir", "/dev/null/shops", "http://a.taobao.com/"}, 2},
         {{"--json", QString::fromStdString(server.origin() + "/shop.example.com/")}, 2},
         {{QString::fromStdString(server.origin() + "/x.TAOBAO.com/")}, 2},
     };
@@ -417,6 +426,168 @@ TEST_F(CliTest, HelpAndVersion) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--json"), std::string::npos);
     EXPECT_NE(help.out.find("ADDRESS"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kessrune
+
+namespace kessrune {
+namespace {
+
+// The shop name as a batch line gives it: without the label's words.
+std::string nameOf(const SampleShop& shop) {
+    const std::string_view label = "店铺名称：";
+    return std::string(std::string_view(shop.shopName).substr(label.size()));
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string fileText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream data;
+    data << in.rdbuf();
+    return data.str();
+}
+
+// The four sample shops with a missing one third, as a list with a
+// comment and a blank line.
+std::string shopList(const SampleServer& server, std::vector<std::string>& addresses) {
+    for (const SampleShop& shop : sampleShops())
+        addresses.push_back(server.shopAddress(shop));
+    addresses.insert(addresses.begin() + 2, server.origin() + "/missing.taobao.com/");
+    std::string list = "# shops to watch\n\n";
+    for (const std::string& a : addresses)
+        list += a + "\r\n";
+    return list;
+}
+
+TEST_F(CliTest, BatchTellsEveryShopInInputOrder) {
+    std::vector<std::string> addresses;
+    const std::string list = shopList(server, addresses);
+    Outcome eight = runCli({"--jobs", "8", "--input", "-"}, list);
+    EXPECT_EQ(eight.status, 1);
+    const std::vector<std::string> lines = linesOf(eight.out);
+    ASSERT_EQ(lines.size(), addresses.size()) << eight.out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i]);
+        if (i == 2) {
+            EXPECT_EQ(lines[i], "failed  " + addresses[i] +
+                                    "  -  the shop page could not be "
+                                    "fetched: HTTP 404 for " +
+                                    addresses[i]);
+        } else {
+            const SampleShop& shop = sampleShops()[i < 2 ? i : i - 1];
+            EXPECT_EQ(lines[i], "ok  " + addresses[i] + "  " + nameOf(shop));
+        }
+    }
+    // No progress where standard error is no terminal: the summary alone.
+    EXPECT_EQ(linesOf(eight.err).size(), 1u) << eight.err;
+    EXPECT_TRUE(eight.err.starts_with("5 shops: 4 ok, 1 failed, ")) << eight.err;
+
+    // One at a time: the same lines. With --json, each line is the object a
+    // single run of its address prints (the timings aside).
+    EXPECT_EQ(runCli({"--jobs", "1", "--input", "-"}, list).out, eight.out);
+    Outcome json = runCli({"--json", "--input", "-"}, list);
+    const std::vector<std::string> objects = linesOf(json.out);
+    ASSERT_EQ(objects.size(), addresses.size());
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        SCOPED_TRACE(addresses[i]);
+        auto withoutTimes = [](QJsonObject o) {
+            QJsonArray fetches = o["fetches"].toArray();
+            for (auto f : fetches) {
+                QJsonObject fetch = f.toObject();
+                fetch.remove("ms");
+                f = fetch;
+            }
+            o["fetches"] = fetches;
+            return o;
+        };
+        const QJsonObject single = runCli({"--json", QString::fromStdString(addresses[i])}).json();
+        const QJsonObject line =
+            QJsonDocument::fromJson(QByteArray::fromStdString(objects[i])).object();
+        EXPECT_EQ(withoutTimes(line), withoutTimes(single));
+    }
+}
+
+TEST_F(CliTest, OutputFolderHoldsEverySheetAndAnIndex) {
+    std::vector<std::string> addresses;
+    const std::string list = shopList(server, addresses);
+    QTemporaryDir tmp;
+    const std::filesystem::path dir = tmp.filePath("shops").toStdString();
+    for (const bool gbk : {false, true}) {
+        SCOPED_TRACE(gbk ? "GBK" : "UTF-8");
+        std::filesystem::remove_all(dir);
+        QStringList arguments = {"--output-dir", QString::fromStdString(dir.string()), "--input",
+                                 "-"};
+        if (gbk)
+            arguments << "--gbk";
+        Outcome run = runCli(arguments, list);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(linesOf(run.out).size(), addresses.size());  // the lines, no CSS
+
+        // Every shop of the samples sits on 127.0.0.1: numbered names.
+        const QJsonArray index =
+            QJsonDocument::fromJson(QByteArray::fromStdString(fileText(dir / "index.json")))
+                .array();
+        ASSERT_EQ(index.size(), static_cast<qsizetype>(addresses.size()));
+        const char* names[] = {"127.0.0.1.css", "127.0.0.1-2.css", nullptr, "127.0.0.1-3.css",
+                               "127.0.0.1-4.css"};
+        for (qsizetype i = 0; i < index.size(); ++i) {
+            const QJsonObject o = index[i].toObject();
+            EXPECT_EQ(text(o, "address"), addresses[static_cast<std::size_t>(i)]);
+            if (names[i] == nullptr) {
+                EXPECT_TRUE(o["file"].isNull());
+                EXPECT_FALSE(o["ok"].toBool());
+                continue;
+            }
+            EXPECT_EQ(text(o, "file"), names[i]);
+            const SampleShop& shop = sampleShops()[static_cast<std::size_t>(i < 2 ? i : i - 1)];
+            const std::string expected = shopFile(shop, "expected.css");
+            EXPECT_EQ(fileText(dir / names[i]), gbk ? testing::gbk(expected) : expected);
+        }
+        // Nothing else: no temporary file left behind.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 5);
+    }
+}
+
+TEST_F(CliTest, InterruptWritesWhatFinished) {
+    testing::StallingServer stall;
+    ASSERT_TRUE(stall.start()) << stall.failure();
+    const std::string good = server.shopAddress(sampleShops()[0]);
+    QTemporaryDir tmp;
+    const QString dir = tmp.filePath("out");
+    QProcess process;
+    process.start(KESSRUNE_CLI_EXE,
+                  {"--jobs", "2", "--output-dir", dir, QString::fromStdString(good),
+                   QString::fromStdString(stall.url("/a.taobao.com/")),
+                   QString::fromStdString(stall.url("/b.taobao.com/")),
+                   QString::fromStdString(stall.url("/c.taobao.com/"))});
+    ASSERT_TRUE(process.waitForStarted());
+    // The good shop's line is out, and the next shop hangs on its server.
+    ASSERT_TRUE(stall.waitForRequest(std::chrono::seconds(20)));
+    std::string out;
+    while (out.find('\n') == std::string::npos && process.waitForReadyRead(20'000))
+        out += process.readAllStandardOutput().toStdString();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(20'000)) << "the stop did not end the batch";
+    out += process.readAllStandardOutput().toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_EQ(out, "ok  " + good + "  " + nameOf(sampleShops()[0]) + "\n");
+    const std::string err = process.readAllStandardError().toStdString();
+    EXPECT_TRUE(err.starts_with("4 shops: 1 ok, 0 failed, 3 not run, ")) << err;
+    const QJsonArray index =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(fileText(dir.toStdString() + "/index.json")))
+            .array();
+    ASSERT_EQ(index.size(), 1);
+    EXPECT_EQ(text(index[0].toObject(), "file"), "127.0.0.1.css");
 }
 
 }  // namespace
