@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
         "trace", "Tell every request and every step of the analysis on standard error.");
     const QCommandLineOption maxTimeOption(
         "max-time",
-        "Bound the whole run to SECONDS (fractions allowed); a run cut by it ends as failed "
-        "fetches do, with exit status 1.",
+        "Bound the whole run (in a batch, each shop's run) to SECONDS (fractions allowed); a "
+        "run cut by it ends as failed fetches do, with exit status 1.",
         "SECONDS");
     const QCommandLineOption inputOption(
         "input",
