@@ -35,7 +35,8 @@ class TempFolder {
     // The names in `folder` (this one by default), sorted.
     std::vector<std::string> names(const std::filesystem::path& folder = {}) const {
         std::vector<std::string> out;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? path_ : folder))
+        for (const auto& entry :
+             std::filesystem::directory_iterator(folder.empty() ? path_ : folder))
             out.push_back(entry.path().filename().string());
         std::sort(out.begin(), out.end());
         return out;
