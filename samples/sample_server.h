@@ -3,9 +3,9 @@
 // Serves the shops' folder (samples/shops unless told otherwise) on
 // 127.0.0.1 (port 0 picks a free one) from threads of its own, started and
 // stopped as a testing::LoopbackServer; fills "{{ORIGIN}}" and "{{PORT}}" in
-// the pages it serves, and serves the generated shops the options ask for. Every request it sees is
-// kept, in arrival order, with its headers and the client port, so a test can tell which connection
-// carried it.
+// the pages it serves, and serves the generated shops the options ask for.
+// Every request it sees is kept, in arrival order, with its headers and the
+// client port, so a test can tell which connection carried it.
 //   SampleServer server;
 //   ASSERT_TRUE(server.start()) << server.failure();
 //   fetchPage(server.shopAddress(sampleShops()[0]));
