@@ -214,6 +214,21 @@ TEST(CssFormat, TrickySheetsRoundTrip) {
     }
 }
 
+// A "name:" item is a declaration or a nested rule by how it ends, which
+// the formatter reads ahead for; these run past what the look ahead keeps.
+TEST(CssFormat, LongNameColonItems) {
+    std::string value;
+    for (int i = 0; i < 100; ++i)
+        value += " x" + std::to_string(i) + "/**/";
+    const std::string shown = value.substr(1);
+    EXPECT_EQ(formatSheet("a{b:" + value + "}"), "a {\n    b: " + shown + ";\n}\n");
+    EXPECT_EQ(formatSheet("a{b:" + value + "{c:d}}"),
+              "a {\n    b:" + value + " {\n        c: d;\n    }\n}\n");
+    const std::string custom = "a{--b:" + value + "{c}}";
+    EXPECT_EQ(formatSheet(custom), "a {\n    --b: " + shown + "{c};\n}\n");
+    expectSameSheet(custom, formatSheet(custom));
+}
+
 // ---------------------------------------------------------------------------
 // The sameness itself: it must tell apart what a formatter may not change.
 
