@@ -6,18 +6,20 @@
 #include <system_error>
 
 #include "analysis/controls.h"
-#include "cli/atomic_file.h"
 #include "cli/batch.h"
 #include "cli/batch_output.h"
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
 #include "cli/shop_json.h"
 #include "http/charset.h"
+#include "keep/atomic_file.h"
 
 namespace kessrune {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using keep::AtomicFile;
+using keep::FileWrite;
 
 void write(std::FILE* to, std::string_view bytes) {
     std::fwrite(bytes.data(), 1, bytes.size(), to);
@@ -104,8 +106,10 @@ class OutputFolder {
             } else {
                 writeUtf8FromGbk(file->stream(), css);
             }
-            if (file->commit(error))
+            const FileWrite written = file->commit();
+            if (written.ok)
                 return name;
+            error = written.error;
         }
         run.saveProblem = "the style sheet could not be saved: " + error;
         return {};
@@ -118,9 +122,9 @@ class OutputFolder {
         writeShopJson(json, run, withSteps_, &file);
     }
 
-    bool finish(std::string& error) {
+    FileWrite finish() {
         write(index_.stream(), first_ ? "[]\n" : "\n]\n");
-        return index_.commit(error);
+        return index_.commit();
     }
 
   private:
@@ -196,9 +200,9 @@ int runBatchCommand(const BatchCommand& command, std::FILE* out, std::FILE* err)
     errors.endProgress();
     int status = counts.failed == 0 ? kBatchAllOk : kBatchSomeFailed;
     if (folder) {
-        std::string error;
-        if (!folder->finish(error)) {
-            write(err, "kessrune-cli: " + error + "\n");
+        const FileWrite index = folder->finish();
+        if (!index.ok) {
+            write(err, "kessrune-cli: " + index.error + "\n");
             status = kBatchSomeFailed;
         }
     }

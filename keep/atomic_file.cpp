@@ -29,9 +29,8 @@ class UniqueFd {
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
-    // Closes now and says whether the close succeeded: on some file systems
-    // a write error is only reported here.
-    bool close() { return reset(); }
+    // Hands the descriptor over to a new owner.
+    int release() { return std::exchange(fd_, -1); }
 
   private:
     bool reset(int fd = -1) {
@@ -84,26 +83,15 @@ std::string temporaryName(const std::string& target, std::uint64_t tag) {
     return name;
 }
 
-bool writeAll(int fd, std::string_view bytes, int& error) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 }  // namespace
 
-FileWrite writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+std::optional<AtomicFile> AtomicFile::create(const std::filesystem::path& file,
+                                             std::string& error) {
     const std::string name = file.filename().string();
-    if (name.empty() || name == "." || name == "..")
-        return {false, "cannot write " + file.string() + ": not a file name"};
+    if (name.empty() || name == "." || name == "..") {
+        error = "cannot write " + file.string() + ": not a file name";
+        return std::nullopt;
+    }
     const std::filesystem::path folder =
         file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 
@@ -113,34 +101,77 @@ FileWrite writeFileAtomically(const std::filesystem::path& file, std::string_vie
     std::mt19937_64 tags((static_cast<std::uint64_t>(random()) << 32) ^ random());
     UniqueFd fd;
     std::filesystem::path temporaryPath;
-    int error = 0;
+    int problem = 0;
     for (int attempt = 0; attempt < 32 && !fd; ++attempt) {
         temporaryPath = folder / temporaryName(name, tags());
         fd = UniqueFd(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-        error = errno;
-        if (!fd && error != EEXIST)
+        problem = errno;
+        if (!fd && problem != EEXIST)
             break;
     }
-    if (!fd)
-        return {false, failed("cannot create a temporary file in", folder, error)};
-    TemporaryName temporary(temporaryPath);
+    if (!fd) {
+        error = failed("cannot create a temporary file in", folder, problem);
+        return std::nullopt;
+    }
+    std::FILE* stream = ::fdopen(fd.get(), "wb");
+    if (stream == nullptr) {
+        error = failed("cannot write", temporaryPath, errno);
+        ::unlink(temporaryPath.c_str());
+        return std::nullopt;
+    }
+    fd.release();  // the stream owns it now
+    return AtomicFile(file, folder, temporaryPath, stream);
+}
 
-    if (!writeAll(fd.get(), bytes, error))
-        return {false, failed("cannot write", temporary.path(), error)};
-    if (::fsync(fd.get()) != 0)
-        return {false, failed("cannot flush", temporary.path(), errno)};
-    if (!fd.close())
+AtomicFile::AtomicFile(AtomicFile&& other) noexcept
+    : file_(std::move(other.file_)),
+      folder_(std::move(other.folder_)),
+      temporary_(std::move(other.temporary_)),
+      stream_(std::exchange(other.stream_, nullptr)) {}
+
+AtomicFile::~AtomicFile() {
+    if (stream_ == nullptr)
+        return;
+    std::fclose(std::exchange(stream_, nullptr));
+    ::unlink(temporary_.c_str());
+}
+
+FileWrite AtomicFile::commit() {
+    if (stream_ == nullptr)
+        return {false, "cannot write " + file_.string() + ": already written"};
+    TemporaryName temporary(temporary_);
+    std::FILE* stream = std::exchange(stream_, nullptr);
+    errno = 0;
+    const bool written = std::fflush(stream) == 0 && !std::ferror(stream);
+    const int writeError = errno != 0 ? errno : EIO;
+    const bool synced = written && ::fsync(::fileno(stream)) == 0;
+    const int syncError = errno;
+    const bool closed = std::fclose(stream) == 0;
+    if (!written)
+        return {false, failed("cannot write", temporary.path(), writeError)};
+    if (!synced)
+        return {false, failed("cannot flush", temporary.path(), syncError)};
+    if (!closed)
         return {false, failed("cannot write", temporary.path(), errno)};
-    if (::rename(temporary.path().c_str(), file.c_str()) != 0)
-        return {false, failed("cannot replace", file, errno)};
+    if (::rename(temporary.path().c_str(), file_.c_str()) != 0)
+        return {false, failed("cannot replace", file_, errno)};
     temporary.keep();
 
     // The rename itself reaches the disk with the folder's own flush. The
     // file is already in place by now, so a failure here is not reported as
     // one: the caller could do nothing about it and the bytes are written.
-    if (UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir)
+    if (UniqueFd dir(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir)
         ::fsync(dir.get());
     return {true, ""};
+}
+
+FileWrite writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    std::string error;
+    std::optional<AtomicFile> out = AtomicFile::create(file, error);
+    if (!out)
+        return {false, error};
+    std::fwrite(bytes.data(), 1, bytes.size(), out->stream());
+    return out->commit();
 }
 
 }  // namespace kessrune::keep

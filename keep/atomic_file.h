@@ -11,7 +11,9 @@
 #ifndef KESSRUNE_KEEP_ATOMIC_FILE_H
 #define KESSRUNE_KEEP_ATOMIC_FILE_H
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,45 @@ struct FileWrite {
 // The folder must exist; it is not created. Fails (ok == false) when `file`
 // has no file name, names a folder, or the folder cannot be written.
 FileWrite writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+// The same, for what is written piece by piece (a sheet converted as it
+// goes, an index of many shops): the temporary open as a stream, the file
+// in place only after commit(). Gone without a commit, the temporary goes
+// too and `file` stays as it was.
+//   std::string error;
+//   std::optional<AtomicFile> out = AtomicFile::create("out/index.json", error);
+//   std::fputs("[]", out->stream());
+//   FileWrite done = out->commit();
+class AtomicFile {
+  public:
+    // nullopt, with `error` set as FileWrite::error would be, when the
+    // temporary cannot be made.
+    static std::optional<AtomicFile> create(const std::filesystem::path& file, std::string& error);
+
+    AtomicFile(AtomicFile&& other) noexcept;
+    AtomicFile& operator=(AtomicFile&&) = delete;
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+    ~AtomicFile();
+
+    std::FILE* stream() const { return stream_; }
+    // Flushes, syncs and renames into place; a write error anywhere before
+    // is told here, and the temporary removed.
+    FileWrite commit();
+
+  private:
+    AtomicFile(std::filesystem::path file, std::filesystem::path folder,
+               std::filesystem::path temporary, std::FILE* stream)
+        : file_(std::move(file)),
+          folder_(std::move(folder)),
+          temporary_(std::move(temporary)),
+          stream_(stream) {}
+
+    std::filesystem::path file_;
+    std::filesystem::path folder_;
+    std::filesystem::path temporary_;
+    std::FILE* stream_ = nullptr;
+};
 
 }  // namespace kessrune::keep
 

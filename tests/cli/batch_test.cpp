@@ -4,19 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <atomic>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "cli/address_list.h"
-#include "cli/atomic_file.h"
 #include "cli/batch_output.h"
 #include "testing/gbk.h"
 
@@ -185,43 +179,6 @@ TEST(BatchOutputTest, ProgressAndSummary) {
     EXPECT_EQ(summaryLine({.total = 60, .ok = 8, .failed = 2}, 500ms),
               "60 shops: 8 ok, 2 failed, 50 not run, 0.5 s");
     EXPECT_EQ(summaryLine({.total = 1, .ok = 1}, 0ms), "1 shop: 1 ok, 0 failed, 0.0 s");
-}
-
-std::string contents(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-TEST(AtomicFileTest, AppearsWholeOrNotAtAll) {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "atomic";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const std::filesystem::path file = dir / "index.json";
-    std::string error;
-    {
-        std::optional<AtomicFile> f = AtomicFile::create(file, error);
-        ASSERT_TRUE(f) << error;
-        std::fputs("half", f->stream());
-        // Never committed: as after a crash, nothing under the name.
-    }
-    EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_TRUE(std::filesystem::is_empty(dir));
-
-    std::optional<AtomicFile> f = AtomicFile::create(file, error);
-    ASSERT_TRUE(f);
-    std::fputs("[]", f->stream());
-    EXPECT_TRUE(std::filesystem::is_empty(dir) == false);
-    ASSERT_TRUE(f->commit(error)) << error;
-    EXPECT_EQ(contents(file), "[]");
-    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms(0644));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
-
-    // A folder that is a file: no write, a reason (root included).
-    EXPECT_FALSE(AtomicFile::create(file / "x.css", error));
-    EXPECT_NE(error.find("Not a directory"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +54,33 @@ TEST(WriteFileAtomically, AFailureLeavesTheTargetAndNoTemporary) {
 
     EXPECT_FALSE(writeFileAtomically(dir.path() / "", "x").ok);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"plain.txt", "taken"}));
+}
+
+TEST(AtomicFile, WrittenPieceByPieceAppearsOnlyOnCommit) {
+    TempFolder dir;
+    const auto file = dir.path() / "index.json";
+    std::string error;
+    {
+        std::optional<AtomicFile> half = AtomicFile::create(file, error);
+        ASSERT_TRUE(half) << error;
+        std::fputs("[{", half->stream());
+        // Gone without a commit, as after a crash: nothing under the name.
+    }
+    EXPECT_EQ(dir.names(), std::vector<std::string>{});
+
+    std::optional<AtomicFile> whole = AtomicFile::create(file, error);
+    ASSERT_TRUE(whole) << error;
+    std::fputs("[", whole->stream());
+    std::fputs("]", whole->stream());
+    EXPECT_EQ(readFile(file), std::nullopt);  // not there yet
+    ASSERT_TRUE(whole->commit().ok);
+    EXPECT_EQ(readFile(file), "[]");
+    EXPECT_FALSE(whole->commit().ok);  // once only
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"index.json"});
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0644 & ~mask));
 }
 
 }  // namespace
