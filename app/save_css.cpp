@@ -51,9 +51,16 @@ QString shopNameFromLabel(const QString& label) {
 
 QString safeFileStem(const QString& name) {
     QString kept;
-    for (const char32_t c : name.toUcs4()) {
-        if (!forbiddenInFileName(c)) {
-            kept += QString::fromUcs4(&c, 1);
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            if (!forbiddenInFileName(QChar::surrogateToUcs4(c, name[i + 1]))) {
+                kept += c;
+                kept += name[i + 1];
+            }
+            ++i;
+        } else if (!forbiddenInFileName(c.unicode())) {  // a lone surrogate is dropped
+            kept += c;
         }
     }
     auto trim = [](QString s) {
