@@ -2,12 +2,13 @@
 
 #include <httplib.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <thread>
 
 #include "testing/files.h"
 #include "testing/httplib_server.h"
@@ -41,6 +42,10 @@ struct SampleServer::State {
     std::map<std::string, Page> pages;
     std::vector<SeenRequest> seen;
     std::set<std::pair<std::string, int>> clients;
+    std::atomic<int> accepted{0};
+    // Set while the server stops, so that no delay holds the stop up.
+    bool stopping = false;
+    std::condition_variable stoppingChanged;
 
     // Last, so that it stops before what its handlers use goes.
     testing::HttplibServer http;
@@ -48,21 +53,52 @@ struct SampleServer::State {
     int port() const { return http.port(); }
     std::string origin() const { return http.origin(); }
 
-    // The first request on a connection pays the set-up delay.
     void record(const httplib::Request& req) {
         SeenRequest r{req.method, req.target, {}, req.remote_port};
         for (const auto& [key, value] : req.headers) {
             r.headers.emplace_back(key, value);
         }
-        bool fresh = false;
+        std::lock_guard lock(mutex);
+        seen.push_back(std::move(r));
+        clients.emplace(req.remote_addr, req.remote_port);
+    }
+
+    // Waits `delay`, or less when the server stops meanwhile.
+    void pause(std::chrono::milliseconds delay) {
+        if (delay.count() <= 0) {
+            return;
+        }
+        std::unique_lock lock(mutex);
+        stoppingChanged.wait_for(lock, delay, [this] { return stopping; });
+    }
+
+    void setStopping(bool value) {
         {
             std::lock_guard lock(mutex);
-            seen.push_back(std::move(r));
-            fresh = clients.emplace(req.remote_addr, req.remote_port).second;
+            stopping = value;
         }
-        if (fresh && options.connectionDelay.count() > 0) {
-            std::this_thread::sleep_for(options.connectionDelay);
+        stoppingChanged.notify_all();
+    }
+
+    // A generated shop's page or sheet; nullopt when `path` is neither.
+    std::optional<Page> findGenerated(const std::string& path) const {
+        const std::size_t slash = path.find('/', 1);
+        if (slash == std::string::npos) {
+            return std::nullopt;
         }
+        const std::optional<int> number = generatedShopNumber(path.substr(1, slash - 1));
+        if (!number || *number > options.generatedShops) {
+            return std::nullopt;
+        }
+        const GeneratedShop shop = generatedShop(*number);
+        const std::string file = path.substr(slash + 1);
+        if (file.empty() || file == "index.html") {
+            return Page{generatedPage(shop, port()), std::string(kGeneratedPageType)};
+        }
+        if (file == shop.cssFile) {
+            return Page{generatedSheet(shop), std::string(kGeneratedSheetType)};
+        }
+        return std::nullopt;
     }
 
     std::optional<Page> find(const std::string& path) const {
@@ -74,6 +110,9 @@ struct SampleServer::State {
         }
         if (path == "/") {
             return indexPage();
+        }
+        if (options.generatedShops > 0 && path.starts_with("/gen")) {
+            return findGenerated(path);
         }
         if (path.find("..") != std::string::npos || path.find('\\') != std::string::npos) {
             return std::nullopt;
@@ -110,9 +149,43 @@ struct SampleServer::State {
             body += "<li><a href=\"" + address + "\">" + address + "</a> " +
                     std::string(shop.summary) + "</li>\n";
         }
+        for (int n = 1; n <= options.generatedShops; ++n) {
+            const GeneratedShop shop = generatedShop(n);
+            std::string address = origin() + "/" + shop.directory + "/";
+            body +=
+                "<li><a href=\"" + address + "\">" + address + "</a> " + shop.summary + "</li>\n";
+        }
         body += "</ul></body></html>\n";
         return {body, "text/html; charset=utf-8"};
     }
+};
+
+// The server's task queue, wrapped: cpp-httplib hands it each connection it
+// accepts, as one task, before anything is read from it, which makes it the
+// place to count connections and to delay them.
+class SampleServer::AcceptQueue final : public httplib::TaskQueue {
+  public:
+    AcceptQueue(httplib::TaskQueue* inner, State& state) : inner_(inner), state_(state) {}
+
+    void enqueue(std::function<void()> fn) override {
+        state_.accepted.fetch_add(1);
+        const std::chrono::milliseconds delay = state_.options.connectionDelay;
+        if (delay.count() <= 0) {
+            inner_->enqueue(std::move(fn));
+            return;
+        }
+        // The wait runs on the pool's thread, not on the loop that accepts.
+        inner_->enqueue([fn = std::move(fn), delay, &state = state_] {
+            state.pause(delay);
+            fn();
+        });
+    }
+    void shutdown() override { inner_->shutdown(); }
+    void on_idle() override { inner_->on_idle(); }
+
+  private:
+    std::unique_ptr<httplib::TaskQueue> inner_;
+    State& state_;
 };
 
 SampleServer::SampleServer(ServerOptions options) : state_(std::make_unique<State>()) {
@@ -125,8 +198,12 @@ SampleServer::SampleServer(ServerOptions options) : state_(std::make_unique<Stat
     // Headers and body go out in separate writes; without this each response
     // would wait for the client's delayed acknowledgement.
     server.set_tcp_nodelay(true);
+    server.new_task_queue = [made = server.new_task_queue, state = state_.get()] {
+        return new AcceptQueue(made(), *state);
+    };
     auto handler = [state = state_.get()](const httplib::Request& req, httplib::Response& res) {
         state->record(req);
+        state->pause(state->options.responseDelay);
         if (auto page = state->find(req.path)) {
             res.set_content(std::move(page->body), page->contentType);
         } else {
@@ -143,6 +220,7 @@ SampleServer::~SampleServer() {
 }
 
 bool SampleServer::start(int port) {
+    state_->setStopping(false);
     return state_->http.start(port);
 }
 
@@ -151,6 +229,7 @@ const std::string& SampleServer::failure() const {
 }
 
 void SampleServer::stop() {
+    state_->setStopping(true);
     state_->http.stop();
 }
 
@@ -172,6 +251,16 @@ std::string SampleServer::cssAddress(const SampleShop& shop) const {
     return base + "/" + std::string(shop.directory) + "/" + std::string(shop.cssFile);
 }
 
+std::string SampleServer::shopAddress(const GeneratedShop& shop) const {
+    return origin() + "/" + shop.directory + "/";
+}
+
+std::string SampleServer::cssAddress(const GeneratedShop& shop) const {
+    std::string base =
+        shop.cssOnImageHost ? "http://img.localhost:" + std::to_string(port()) : origin();
+    return base + "/" + shop.directory + "/" + shop.cssFile;
+}
+
 void SampleServer::addPage(std::string path, std::string body, std::string contentType) {
     std::lock_guard lock(state_->mutex);
     state_->pages[std::move(path)] = Page{std::move(body), std::move(contentType)};
@@ -187,10 +276,15 @@ int SampleServer::connections() const {
     return static_cast<int>(state_->clients.size());
 }
 
+int SampleServer::acceptedConnections() const {
+    return state_->accepted.load();
+}
+
 void SampleServer::clearLog() {
     std::lock_guard lock(state_->mutex);
     state_->seen.clear();
     state_->clients.clear();
+    state_->accepted.store(0);
 }
 
 }  // namespace kessrune::samples

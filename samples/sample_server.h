@@ -3,8 +3,8 @@
 // Serves the shops' folder (samples/shops unless told otherwise) on
 // 127.0.0.1 (port 0 picks a free one) from threads of its own, started and
 // stopped as a testing::LoopbackServer; fills "{{ORIGIN}}" and "{{PORT}}" in
-// the pages it serves. Every request it sees is kept, in arrival order, with
-// its headers and the client port, so a test can tell which connection
+// the pages it serves, and serves the generated shops the options ask for. Every request it sees is
+// kept, in arrival order, with its headers and the client port, so a test can tell which connection
 // carried it.
 //   SampleServer server;
 //   ASSERT_TRUE(server.start()) << server.failure();
@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "samples/generated_shops.h"
 #include "samples/sample_shops.h"
 
 namespace kessrune::samples {
@@ -34,11 +35,16 @@ struct SeenRequest {
 };
 
 struct ServerOptions {
-    // Waited once on the first request of every new connection: the cost of
-    // setting up a connection to a distant server.
+    // Waited on every connection accepted, before its first byte is read:
+    // the cost of setting up a connection to a distant server.
     std::chrono::milliseconds connectionDelay{0};
     // The folder of the shops' directories.
     std::string shops = std::string(shopsFolder());
+    // Generated shops 1..generatedShops (samples/generated_shops.h) served
+    // beside the hand-made ones.
+    int generatedShops = 0;
+    // Waited before every response: the time a distant server takes to answer.
+    std::chrono::milliseconds responseDelay{0};
 };
 
 class SampleServer {
@@ -59,6 +65,8 @@ class SampleServer {
     std::string origin() const;  // "http://127.0.0.1:PORT"
     std::string shopAddress(const SampleShop& shop) const;
     std::string cssAddress(const SampleShop& shop) const;
+    std::string shopAddress(const GeneratedShop& shop) const;
+    std::string cssAddress(const GeneratedShop& shop) const;
 
     // Serves `body` as it is at `path` (before any file), e.g. pages made
     // by a test.
@@ -67,12 +75,16 @@ class SampleServer {
     std::vector<SeenRequest> requests() const;
     // How many connections carried at least one request.
     int connections() const;
-    // Forgets the requests and connections seen so far (a connection still
-    // open counts, and waits, again on its next request).
+    // How many connections the server accepted, requests or not.
+    int acceptedConnections() const;
+    // Forgets the requests and connections seen so far, the accepted ones
+    // included (a connection still open counts again in connections() on
+    // its next request, but not in acceptedConnections()).
     void clearLog();
 
   private:
     struct State;
+    class AcceptQueue;
     std::unique_ptr<State> state_;
 };
 

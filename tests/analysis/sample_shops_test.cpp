@@ -6,6 +6,7 @@
 
 #include "analysis/analysis.h"
 #include "http/fetch_profile.h"
+#include "samples/generated_shops.h"
 #include "samples/sample_shops.h"
 #include "testing/gbk.h"
 #include "tests/analysis/fakes.h"
@@ -54,6 +55,39 @@ TEST(SampleShops, GiveWhatTheCatalogueSaysOffline) {
         EXPECT_EQ(utf8(form.text(kCssCodeBox)), samples::shopFile(shop, "expected.css"));
         EXPECT_EQ(static_cast<int>(fetch.asked.size()), shop.requests);
     }
+}
+
+// Two rounds of the four kinds, and a number past four digits.
+TEST(GeneratedShops, AnalyseToTheirOwnSheetsOffline) {
+    constexpr int kPort = 8080;
+    const std::string origin = "http://127.0.0.1:" + std::to_string(kPort);
+    for (const int number : {1, 2, 3, 4, 5, 6, 7, 8, 12345}) {
+        const samples::GeneratedShop shop = samples::generatedShop(number);
+        SCOPED_TRACE(shop.directory);
+        const std::string cssAddress =
+            (shop.cssOnImageHost ? "http://img.localhost:" + std::to_string(kPort) : origin) + "/" +
+            shop.directory + "/" + shop.cssFile;
+        FakeFetch fetch([&](const Text& address, int) -> Text {
+            if (address == cssAddress) {
+                return asFetched(samples::generatedSheet(shop), samples::kGeneratedSheetType);
+            }
+            return asFetched(samples::generatedPage(shop, kPort), samples::kGeneratedPageType);
+        });
+        FakeForm form;
+        form.texts[std::string(kAddressBox)] = origin + "/" + shop.directory + "/";
+        AnalysisSession session;
+        analyzeShop(session, form, fetch.fetch());
+        EXPECT_EQ(utf8(form.text(kShopNameLabel)), shop.shopName);
+        EXPECT_EQ(utf8(form.text(kShopkeeperLabel)), shop.shopkeeper);
+        EXPECT_EQ(utf8(form.text(kTemplateLabel)), shop.templateKind);
+        EXPECT_EQ(form.text(kCssAddressBox), cssAddress);
+        EXPECT_EQ(utf8(form.text(kCssCodeBox)), samples::generatedExpectedCss(shop));
+        EXPECT_NE(samples::generatedSheet(shop), samples::generatedExpectedCss(shop));
+        EXPECT_EQ(static_cast<int>(fetch.asked.size()), shop.requests);
+    }
+    // Each shop has a sheet of its own.
+    EXPECT_NE(samples::generatedSheet(samples::generatedShop(1)),
+              samples::generatedSheet(samples::generatedShop(5)));
 }
 
 }  // namespace
