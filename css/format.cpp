@@ -1,5 +1,6 @@
 #include "css/format.h"
 
+#include <array>
 #include <vector>
 
 #include "css/tokenizer.h"
@@ -101,9 +102,42 @@ class Writer {
     bool newline_ = false;
 };
 
-// Reads the sheet one item at a time: the tokens up to the next structural
-// "{", "}" or ";" are kept until that token tells what they were (a rule's
-// prelude, a declaration or another statement), then written.
+// Finds where an item ends: at the first ";", at a "}" inside a rule's
+// block, or at a "{" (one that a custom property's value holds opens a
+// simple block instead), each only outside the simple blocks the item opens.
+class ItemEnd {
+  public:
+    void start(bool custom) {
+        custom_ = custom;
+        closers_.clear();
+    }
+
+    // Whether `t` ends the item (it is then no part of it); otherwise takes
+    // it in.
+    bool at(const Token& t, std::size_t depth) {
+        if (closers_.empty() &&
+            (t.kind == TokenKind::Semicolon || (t.kind == TokenKind::RightBrace && depth > 0) ||
+             (t.kind == TokenKind::LeftBrace && !custom_)))
+            return true;
+        if (!closers_.empty() && t.kind == closers_.back())
+            closers_.pop_back();
+        else if (opensSimpleBlock(t.kind))
+            closers_.push_back(closerOf(t.kind));
+        return false;
+    }
+
+  private:
+    bool custom_ = false;
+    std::vector<TokenKind> closers_;  // closing tokens of the open simple blocks
+};
+
+// Writes the sheet one item at a time, as it reads it. What an item is (a
+// rule's prelude, a declaration or another statement) shows at its first
+// tokens, except for an item that starts "name:" in a rule's block: it is a
+// nested rule ("a:hover{") when it ends at "{", which a look ahead on a copy
+// of the tokenizer finds. The look ahead keeps the first few tokens it reads
+// for the writing to take, so that a declaration of usual length is read
+// once, and a long one is read at most twice, without being kept whole.
 class Formatter {
   public:
     explicit Formatter(std::string_view sheet)
@@ -111,7 +145,7 @@ class Formatter {
 
     std::string run() {
         Token t;
-        while (tokens_.next(t)) {
+        while (next(t)) {
             switch (t.kind) {
                 case TokenKind::Whitespace:
                     break;
@@ -139,72 +173,66 @@ class Formatter {
 
   private:
     using Gap = Writer::Gap;
+    enum class Shape { Statement, Declaration, CustomProperty };
 
-    void item(Token t) {
-        item_.clear();
-        closers_.clear();
-        int custom = -1;  // not yet known
-        for (;;) {
-            if (closers_.empty()) {
-                if (t.kind == TokenKind::Semicolon) {
-                    writeStatement();
-                    out_.gap(Gap::None);
-                    out_.token(t);
-                    return;
-                }
-                if (t.kind == TokenKind::RightBrace && depth_ > 0) {
-                    if (writeStatement())
-                        out_.semicolon();
-                    closeBlock(t);
-                    return;
-                }
-                if (t.kind == TokenKind::LeftBrace) {
-                    if (custom < 0)
-                        custom = customProperty() ? 1 : 0;
-                    if (custom == 0) {
-                        openBlock(t);
-                        return;
-                    }
-                }
-            }
-            if (!closers_.empty() && t.kind == closers_.back())
-                closers_.pop_back();
-            else if (opensSimpleBlock(t.kind))
-                closers_.push_back(closerOf(t.kind));
-            item_.push_back(t);
-            if (!tokens_.next(t)) {
-                writeStatement();
-                return;
-            }
+    // `first` is neither white space nor a comment.
+    void item(const Token& first) {
+        const Shape shape = shapeOf(first);
+        const bool declaration = shape != Shape::Statement;
+        end_.start(shape == Shape::CustomProperty);
+        out_.gap(Gap::Line, depth_);
+        Token end;
+        const bool ended = declaration ? writeDeclaration(first, end) : writeRun(first, end);
+        if (declaration)
+            out_.gap(Gap::None);
+        if (!ended)
+            return;  // the sheet ends inside the item
+        if (end.kind == TokenKind::Semicolon) {
+            out_.gap(Gap::None);
+            out_.token(end);
+        } else if (end.kind == TokenKind::RightBrace) {
+            if (declaration)
+                out_.semicolon();
+            closeBlock(end);
+        } else {
+            out_.gap(first.kind == TokenKind::LeftBrace ? Gap::None : Gap::Space);
+            out_.token(end);
+            ++depth_;
         }
     }
 
-    // The index of the token after the first one that is neither white
-    // space nor a comment, from `from`; item_.size() when there is none.
-    std::size_t nextSolid(std::size_t from) const {
-        while (from < item_.size() && isBlank(item_[from].kind))
-            ++from;
-        return from;
+    // A declaration is an ident and a colon, white space and comments
+    // aside, in a rule's block, that does not end at a "{" unless its name
+    // starts with "--".
+    Shape shapeOf(const Token& first) {
+        if (depth_ == 0 || first.kind != TokenKind::Ident)
+            return Shape::Statement;
+        Tokenizer ahead = tokens_;
+        Token t;
+        while (lookAhead(ahead, t) && isBlank(t.kind)) {
+        }
+        if (t.kind != TokenKind::Colon)
+            return Shape::Statement;  // also when the sheet ends first
+        if (startsWithDashes(sheet_, first))
+            return Shape::CustomProperty;
+        ahead_.start(false);
+        while (lookAhead(ahead, t)) {
+            if (ahead_.at(t, depth_))
+                return t.kind == TokenKind::LeftBrace ? Shape::Statement : Shape::Declaration;
+        }
+        return Shape::Declaration;
     }
 
-    // The index of a declaration's colon, or 0 when the item is no
-    // declaration (its first token is the name, so a colon is never first).
-    std::size_t declarationColon() const {
-        if (depth_ == 0 || item_.empty() || item_[0].kind != TokenKind::Ident)
-            return 0;
-        const std::size_t colon = nextSolid(1);
-        return colon < item_.size() && item_[colon].kind == TokenKind::Colon ? colon : 0;
-    }
-
-    bool customProperty() const {
-        return declarationColon() != 0 && startsWithDashes(sheet_, item_[0]);
-    }
-
-    // item_[from, to): each run of white space as one space.
-    void writeRun(std::size_t from, std::size_t to) {
+    // The item's tokens from `t` on, each run of white space as one space
+    // and none at the end. False when the sheet ends first; otherwise true,
+    // with `end` the token that ends the item, not written.
+    bool writeRun(Token t, Token& end) {
         bool space = false;
-        for (std::size_t i = from; i < to; ++i) {
-            const Token& t = item_[i];
+        do {
+            if (end_.at(t, depth_)) {
+                end = t;
+                return true;
+            }
             if (t.kind == TokenKind::Whitespace) {
                 space = true;
                 continue;
@@ -212,49 +240,30 @@ class Formatter {
             out_.gap(space ? Gap::Space : Gap::None);
             out_.token(t);
             space = false;
-        }
+        } while (next(t));
+        return false;
     }
 
-    std::size_t trimmedEnd() const {
-        std::size_t end = item_.size();
-        while (end > 0 && item_[end - 1].kind == TokenKind::Whitespace)
-            --end;
-        return end;
-    }
-
-    // Writes the item as a line of its own; true when it is a declaration.
-    bool writeStatement() {
-        out_.gap(Gap::Line, depth_);
-        const std::size_t end = trimmedEnd();
-        const std::size_t colon = declarationColon();
-        if (colon == 0) {
-            writeRun(0, end);
-            return false;
-        }
-        for (std::size_t i = 0; i < colon; ++i) {
-            if (item_[i].kind != TokenKind::Whitespace) {
+    // "name: value", the white space around the colon dropped and one space
+    // written after it; comments before the colon stay.
+    bool writeDeclaration(const Token& name, Token& end) {
+        out_.gap(Gap::None);
+        out_.token(name);
+        Token t;
+        while (next(t) && t.kind != TokenKind::Colon) {
+            if (t.kind == TokenKind::Comment) {
                 out_.gap(Gap::None);
-                out_.token(item_[i]);
+                out_.token(t);
             }
         }
         out_.gap(Gap::None);
-        out_.token(item_[colon]);
+        out_.token(t);
         out_.gap(Gap::Space);
-        std::size_t value = colon + 1;
-        while (value < end && item_[value].kind == TokenKind::Whitespace)
-            ++value;
-        writeRun(value, end);
-        out_.gap(Gap::None);
-        return true;
-    }
-
-    void openBlock(const Token& brace) {
-        out_.gap(Gap::Line, depth_);
-        const std::size_t end = trimmedEnd();
-        writeRun(0, end);
-        out_.gap(end > 0 ? Gap::Space : Gap::None);
-        out_.token(brace);
-        ++depth_;
+        do {
+            if (!next(t))
+                return false;
+        } while (t.kind == TokenKind::Whitespace);
+        return writeRun(t, end);
     }
 
     void closeBlock(const Token& brace) {
@@ -263,12 +272,40 @@ class Formatter {
         out_.token(brace);
     }
 
+    // The next token to write: one the look ahead kept, or a new one.
+    bool next(Token& t) {
+        if (seenNext_ == seenCount_)
+            return tokens_.next(t);
+        t = seen_[seenNext_++];
+        if (seenNext_ == seenCount_) {
+            tokens_ = afterSeen_;
+            seenNext_ = seenCount_ = 0;
+        }
+        return true;
+    }
+
+    // The next token of a look ahead from where the writing is (nothing
+    // kept is left to write then), kept while there is room.
+    bool lookAhead(Tokenizer& ahead, Token& t) {
+        if (!ahead.next(t))
+            return false;
+        if (seenCount_ < seen_.size()) {
+            seen_[seenCount_++] = t;
+            afterSeen_ = ahead;
+        }
+        return true;
+    }
+
     std::string_view sheet_;
     Tokenizer tokens_;
     Writer out_;
-    std::size_t depth_ = 0;           // rules' blocks open
-    std::vector<Token> item_;         // the item read so far
-    std::vector<TokenKind> closers_;  // closing tokens of the item's open simple blocks
+    std::size_t depth_ = 0;  // rules' blocks open
+    ItemEnd end_;            // the end of the item being written
+    ItemEnd ahead_;          // the end of the item a look ahead reads
+    std::array<Token, 64> seen_;
+    std::size_t seenCount_ = 0;  // tokens in seen_
+    std::size_t seenNext_ = 0;   // the next one to write
+    Tokenizer afterSeen_{{}};    // where reading goes on after them
 };
 
 // ---------------------------------------------------------------------------

@@ -197,6 +197,21 @@ class Scanner {
     // Appends the decoded code points of the ident sequence [from, to).
     void decodeName(std::string& out, std::size_t from, std::size_t to) const;
 
+    // Appends the code point of the escape whose "\" is at i; returns the
+    // position after it. An escaped byte 0x80-0xFF is copied as it is: it
+    // starts a UTF-8 sequence whose other bytes follow as plain bytes.
+    std::size_t appendEscape(std::string& out, std::size_t i) const {
+        if (i + 1 < n_ && p_[i + 1] >= 0x80) {
+            out += static_cast<char>(p_[i + 1]);
+            return i + 2;
+        }
+        bool open = false;
+        std::uint32_t cp = 0;
+        const std::size_t next = escape(i + 1, open, &cp);
+        appendUtf8(out, cp);
+        return next;
+    }
+
   private:
     Token make(TokenKind kind, std::size_t from, std::size_t to) const {
         Token t;
@@ -255,10 +270,7 @@ void Scanner::decodeName(std::string& out, std::size_t from, std::size_t to) con
     std::size_t i = from;
     while (i < to) {
         if (p_[i] == '\\') {
-            bool open = false;
-            std::uint32_t cp = 0;
-            i = escape(i + 1, open, &cp);
-            appendUtf8(out, cp);
+            i = appendEscape(out, i);
         } else if (p_[i] == 0) {
             appendUtf8(out, kReplacement);
             ++i;
@@ -493,10 +505,7 @@ void decodeString(const Scanner& s, std::string& out, std::string_view sheet, st
             } else if (s.is(i + 1, kNewline)) {
                 i = s.afterNewline(i + 1);
             } else {
-                bool open = false;
-                std::uint32_t cp = 0;
-                i = s.escape(i + 1, open, &cp);
-                appendUtf8(out, cp);
+                i = s.appendEscape(out, i);
             }
         } else if (c == 0) {
             appendUtf8(out, kReplacement);
@@ -519,10 +528,7 @@ void decodeUrl(const Scanner& s, std::string& out, std::string_view sheet, std::
         if (s.is(i, kSpace))
             break;
         if (c == '\\') {
-            bool open = false;
-            std::uint32_t cp = 0;
-            i = s.escape(i + 1, open, &cp);
-            appendUtf8(out, cp);
+            i = s.appendEscape(out, i);
         } else if (c == 0) {
             appendUtf8(out, kReplacement);
             ++i;

@@ -60,7 +60,6 @@ bool closes(TokenKind kind) {
 }  // namespace
 
 std::vector<SheetUrl> findUrls(std::string_view sheet) {
-    const std::vector<Token> tokens = tokenize(sheet);
     std::vector<SheetUrl> urls;
     auto add = [&](std::size_t offset, std::size_t length, std::string value, bool import) {
         SheetUrl url;
@@ -79,8 +78,9 @@ std::vector<SheetUrl> findUrls(std::string_view sheet) {
     bool preludeStart = false;  // no solid token of the prelude yet
     std::size_t depth = 0;
 
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        const Token& t = tokens[i];
+    Tokenizer tokens(sheet);
+    Token t;
+    while (tokens.next(t)) {
         if (prelude != Prelude::None && depth == 0 &&
             (t.kind == TokenKind::Semicolon || t.kind == TokenKind::LeftBrace ||
              t.kind == TokenKind::RightBrace)) {
@@ -115,22 +115,23 @@ std::vector<SheetUrl> findUrls(std::string_view sheet) {
             add(t.offset, t.length, tokenValue(sheet, t), true);
         } else if (t.kind == TokenKind::Function &&
                    equalsIgnoringAsciiCase(tokenValue(sheet, t), "url")) {
-            // url( [blank] string [blank] ) and nothing else.
-            std::size_t j = i + 1;
-            while (j < tokens.size() && isBlank(tokens[j].kind))
-                ++j;
-            if (j >= tokens.size() || tokens[j].kind != TokenKind::String)
+            // url( [blank] string [blank] ) and nothing else. The look ahead
+            // reads on a copy, so that a mismatch leaves the tokens to the
+            // main walk: each token is read at most twice.
+            Tokenizer ahead = tokens;
+            Token string, close;
+            while (ahead.next(string) && isBlank(string.kind)) {
+            }
+            if (string.kind != TokenKind::String)
                 continue;
-            const std::size_t string = j++;
-            while (j < tokens.size() && isBlank(tokens[j].kind))
-                ++j;
-            if (j >= tokens.size() || tokens[j].kind != TokenKind::RightParen)
+            while (ahead.next(close) && isBlank(close.kind)) {
+            }
+            if (close.kind != TokenKind::RightParen)
                 continue;
-            add(t.offset, tokens[j].offset + 1 - t.offset, tokenValue(sheet, tokens[string]),
-                import);
+            add(t.offset, close.offset + 1 - t.offset, tokenValue(sheet, string), import);
             if (prelude != Prelude::None && depth > 0)
                 --depth;  // the ")" is passed over with the rest
-            i = j;
+            tokens = ahead;
         }
     }
     return urls;

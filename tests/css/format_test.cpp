@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "http/charset.h"
+#include "samples/sample_shops.h"
 
 namespace kessrune::css {
 namespace {
@@ -146,12 +147,13 @@ bool validUtf8(std::string_view s) {
 // ends do) and as the raw bytes they are served as.
 std::vector<std::pair<std::string, std::string>> sampleSheets() {
     std::vector<std::pair<std::string, std::string>> sheets;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(KESSRUNE_FIXTURES)) {
+    const std::filesystem::path folder(samples::shopsFolder());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (entry.path().extension() != ".css")
             continue;
         std::ifstream in(entry.path(), std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const std::string name = entry.path().lexically_relative(KESSRUNE_FIXTURES).string();
+        const std::string name = entry.path().lexically_relative(folder).string();
         if (!validUtf8(bytes))
             sheets.emplace_back(name + " (as UTF-8)", utf8FromGbk(bytes));
         sheets.emplace_back(name, std::move(bytes));
@@ -161,7 +163,7 @@ std::vector<std::pair<std::string, std::string>> sampleSheets() {
 
 TEST(CssFormat, SampleSheetsRoundTrip) {
     const auto sheets = sampleSheets();
-    ASSERT_GE(sheets.size(), 9u) << "the sample sheets are missing from " << KESSRUNE_FIXTURES;
+    ASSERT_GE(sheets.size(), 9u) << "the sample sheets are missing from " << samples::shopsFolder();
     for (const auto& [name, sheet] : sheets) {
         SCOPED_TRACE(name);
         const std::string formatted = formatSheet(sheet);
