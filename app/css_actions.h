@@ -5,7 +5,9 @@
 #define KESSRUNE_APP_CSS_ACTIONS_H
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <string>
 
 #include "app/save_css.h"
 
@@ -16,6 +18,7 @@ namespace kessrune {
 
 class CssView;
 class MainWindow;
+class SheetFolderJob;
 class WindowForm;
 
 class CssActions final : public QObject {
@@ -40,10 +43,23 @@ class CssActions final : public QObject {
     // Returns "" on success, else the reason.
     QString saveCssTo(const QString& path, SheetEncoding encoding);
 
+    // 保存CSS及图片… once its dialog has given a folder: the sheet as shown
+    // (UTF-8, under defaultFileName()) and its images, fetched on a worker
+    // thread behind a progress dialog whose cancel stops the fetches;
+    // relative image addresses resolve against 编辑框2. A message box then
+    // sums up: where the sheet went (or why it did not), and which images
+    // failed and why. Does nothing while a save is going.
+    void saveWithImagesTo(const QString& folder);
+
+    // A save with images is going.
+    bool savingWithImages() const;
+
   private:
     void showMenu(const QPoint& at);
     void saveCssWithDialog();
+    void saveWithImagesWithDialog();
     bool haveSheet();
+    std::string sheetUtf8AsShown();
 
     MainWindow& window_;
     WindowForm& form_;
@@ -51,6 +67,7 @@ class CssActions final : public QObject {
     QAction* format_;
     QAction* save_;
     QAction* saveWithImages_;
+    QPointer<SheetFolderJob> job_;
 };
 
 }  // namespace kessrune

@@ -2,14 +2,18 @@
 // view, and a write that fails without leaving anything behind.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 
 #include "app/analysis_run.h"
@@ -21,6 +25,9 @@
 #include "app/window_form.h"
 #include "css/format.h"
 #include "http/charset.h"
+#include "http/fetch.h"
+#include "samples/sample_server.h"
+#include "testing/stalling_server.h"
 
 using namespace kessrune;
 
@@ -34,6 +41,10 @@ QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+struct DropKeptConnections {
+    ~DropKeptConnections() { resetFetchStore(); }
+};
 
 QByteArray bytes(std::string_view s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
@@ -67,6 +78,8 @@ class SaveTest : public QObject {
     void savesBytesExactly();
     void failedSaveLeavesNoFileAndSaysWhy();
     void dialogOffersTheNameAndTheEncodings();
+    void folderWithImages();
+    void cancelStopsTheImages();
 
   private:
     std::unique_ptr<MainWindow> window_;
@@ -194,6 +207,64 @@ void SaveTest::dialogOffersTheNameAndTheEncodings() {
     QCOMPARE(firstFilter, filters.value(0));
     QCOMPARE(offered, u("兰亭书画.css"));
     QCOMPARE(fileBytes(path), bytes(kSheetGbk));
+}
+
+// 保存CSS及图片… through the window: the sheet of 编辑框4 whose address is
+// 编辑框2, one image that is there and one that is not, on loopback.
+void SaveTest::folderWithImages() {
+    samples::SampleServer server;
+    DropKeptConnections drop;
+    QVERIFY2(server.start(), server.failure().c_str());
+    const std::string png("\x89PNG\r\n\x1a\n\0\x01binary", 16);
+    server.addPage("/css/img/a.png", png, "image/png");
+    const std::string sheetAddress = server.origin() + "/css/s.css";
+    form_->setText("编辑框2", sheetAddress);
+    form_->setText("编辑框4",
+                   "/* \xb5\xea */a{background:url(img/a.png)}b{background:url(img/none.png)}");
+    qobject_cast<QLabel*>(window_->control(u("透明标签5")))->setText(u("店铺名称：兰亭"));
+
+    const QString folder = folder_->filePath(u("out"));
+    actions_->saveWithImagesTo(folder);
+    QVERIFY(actions_->savingWithImages());
+    QVERIFY(window_->findChild<QProgressDialog*>());
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = window_->findChild<QMessageBox*>()));
+    QVERIFY(!actions_->savingWithImages());
+
+    const QString none = QString::fromStdString(server.origin() + "/css/img/none.png");
+    const QByteArray sheet = fileBytes(folder + u("/兰亭.css"));
+    QVERIFY2(sheet.startsWith(QByteArray("/* \xe5\xba\x97 */")), sheet.constData());  // UTF-8
+    QVERIFY2(sheet.contains("images/a.png"), sheet.constData());
+    QVERIFY2(sheet.contains(none.toUtf8()), sheet.constData());  // kept at its address
+    QCOMPARE(fileBytes(folder + u("/images/a.png")), bytes(png));
+    QVERIFY2(box->text().contains(u("兰亭.css")), qPrintable(box->text()));
+    QVERIFY2(box->text().contains(u("保存 1 张，失败 1 张")), qPrintable(box->text()));
+    QVERIFY2(box->text().contains(none + u(": HTTP 404")), qPrintable(box->text()));
+    QCOMPARE(box->detailedText(), none + u(": HTTP 404"));
+    QTRY_VERIFY(!window_->findChild<QProgressDialog*>());
+}
+
+// Cancel in the progress dialog aborts the transfer that hangs; the sheet is
+// still written and the summary says the save was cancelled.
+void SaveTest::cancelStopsTheImages() {
+    testing::StallingServer server;
+    DropKeptConnections drop;
+    QVERIFY2(server.start(), server.failure().c_str());
+    form_->setText("编辑框2", server.url("/css/s.css"));
+    form_->setText("编辑框4", "a{background:url(img/a.png)}");
+    const QString folder = folder_->filePath(u("out"));
+    actions_->saveWithImagesTo(folder);
+    QVERIFY(server.waitForRequest(std::chrono::seconds(10)));
+    QElapsedTimer sinceCancel;
+    sinceCancel.start();
+    auto* progress = window_->findChild<QProgressDialog*>();
+    QVERIFY(progress);
+    progress->findChild<QPushButton*>()->click();  // the dialog's 取消
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = window_->findChild<QMessageBox*>()));
+    QVERIFY2(sinceCancel.elapsed() < 5000, qPrintable(QString::number(sinceCancel.elapsed())));
+    QVERIFY2(box->text().contains(u("已取消")), qPrintable(box->text()));
+    QVERIFY(fileBytes(folder + u("/style.css")).contains("img/a.png"));
 }
 
 int main(int argc, char** argv) {
