@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <thread>
 #include <utility>
@@ -93,6 +94,32 @@ class RunScope {
     InputBlocker blocker_;
 };
 
+// The run's form, noting whether the last text written into 编辑框4 holds
+// anything.
+class SheetWatch final : public Form {
+  public:
+    explicit SheetWatch(Form& form) : form_(form) {}
+    bool showedSheet() const { return showedSheet_; }
+
+    Text readText(std::string_view control) override { return form_.readText(control); }
+    void setText(std::string_view control, std::string_view text) override {
+        if (control == controls::kCssCodeBox) {
+            showedSheet_ = !text.empty();
+        }
+        form_.setText(control, text);
+    }
+    void setCaption(std::string_view control, std::string_view caption) override {
+        form_.setCaption(control, caption);
+    }
+    void setDisabled(std::string_view control, bool disabled) override {
+        form_.setDisabled(control, disabled);
+    }
+
+  private:
+    Form& form_;
+    bool showedSheet_ = false;
+};
+
 }  // namespace
 
 AnalysisRunner::AnalysisRunner(MainWindow& window)
@@ -109,9 +136,14 @@ void AnalysisRunner::run() {
         return;  // a run is never re-entered
     }
     stop_ = std::stop_source();
-    RunScope scope(running_, window_);
-    analyzeShop(session_, form_,
-                [this](const Text& address) { return fetchWhileResponsive(address); });
+    const QString typed = window_.addressBox()->text();  // no input reaches it mid-run
+    SheetWatch watch(form_);
+    {
+        RunScope scope(running_, window_);
+        analyzeShop(session_, watch,
+                    [this](const Text& address) { return fetchWhileResponsive(address); });
+    }
+    emit finished(typed, watch.showedSheet());
 }
 
 Text AnalysisRunner::fetchWhileResponsive(const Text& address) {

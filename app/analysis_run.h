@@ -33,6 +33,16 @@ class AnalysisRunner final : public QObject {
     // between runs.
     AnalysisSession& session() { return session_; }
 
+    // The window's control operations as the runs use them: the one form
+    // that hands back, byte for byte, what the runs wrote.
+    WindowForm& form() { return form_; }
+
+  signals:
+    // A run has ended. `address` is 编辑框1 as the run read it; `showedSheet`
+    // says that the last text the run wrote into 编辑框4 is not empty, i.e.
+    // the run ended with a style sheet of its own on show.
+    void finished(const QString& address, bool showedSheet);
+
   private:
     Text fetchWhileResponsive(const Text& address);
 

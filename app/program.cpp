@@ -9,7 +9,9 @@
 #include <QStyleFactory>
 
 #include "analysis/analysis.h"
+#include "app/address_history.h"
 #include "app/analysis_run.h"
+#include "app/css_actions.h"
 #include "app/css_opener.h"
 #include "app/main_window.h"
 #include "app/select_all.h"
@@ -40,6 +42,14 @@ std::unique_ptr<MainWindow> createMainWindow() {
     auto* runner = new AnalysisRunner(*w);  // owned by the window
     QObject::connect(w->analyzeButton(), &QPushButton::clicked, runner, &AnalysisRunner::run);
     QObject::connect(w->openButton(), &QPushButton::clicked, w, [w] { openCssAddress(*w); });
+    new CssActions(*w, runner->form());                    // owned by the window
+    auto* history = new AddressHistory(*w->addressBox());  // owned by the box
+    QObject::connect(runner, &AnalysisRunner::finished, history,
+                     [history](const QString& address, bool showedSheet) {
+                         if (showedSheet) {
+                             history->remember(address);
+                         }
+                     });
     onWindowCreated(*w);
     return window;
 }

@@ -18,7 +18,9 @@ struct AnalysisSession;
 void configureApplication(QApplication& app);
 
 // Loads the main window: creates it hidden with every control, wires 按钮1
-// to the analysis and 按钮2 to openCssAddress, and raises the created event
+// to the analysis and 按钮2 to openCssAddress, gives 编辑框4 its views and
+// save actions (CssActions) and 编辑框1 the addresses of earlier runs that
+// showed a style sheet (AddressHistory), and raises the created event
 // (onWindowCreated), all before the window is first shown.
 std::unique_ptr<MainWindow> createMainWindow();
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "app/css_view.h"
 #include "app/main_window.h"
 #include "http/charset.h"
 
@@ -23,12 +24,15 @@ QString controlName(std::string_view name) {
 }
 
 // The text an edit box holds, or a null string for a widget that is none.
+// A box in its formatted view holds the sheet as fetched: that view is for
+// the eye only.
 QString boxText(QWidget* widget) {
     if (auto* line = qobject_cast<QLineEdit*>(widget)) {
         return line->text();
     }
     if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
-        return plain->toPlainText();
+        const CssView* view = CssView::of(plain);
+        return view ? view->asFetchedText() : plain->toPlainText();
     }
     return {};
 }
@@ -65,6 +69,9 @@ void WindowForm::setText(std::string_view control, std::string_view text) {
         line->setText(unicode);
         line->setCursorPosition(0);  // as after creation: the start in view
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
+        if (CssView* view = CssView::of(plain)) {
+            view->dropFormatted();  // a new text is shown as it comes
+        }
         plain->setPlainText(unicode);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(unicode);

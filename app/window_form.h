@@ -24,6 +24,10 @@ class MainWindow;
 // own text converted to GBK (characters GBK lacks become "?"). So a whole page
 // written into the single-line 编辑框2, line breaks and all, reads back
 // exactly as written; the box shows each line break as a space.
+//
+// 编辑框4 in its formatted view (CssView) reads as the sheet as fetched, as
+// if that view were not on; setting its text first switches it back to the
+// as-fetched view.
 class WindowForm final : public Form {
   public:
     explicit WindowForm(MainWindow& window);

@@ -1,6 +1,9 @@
 // kessrune-screenshot: the window after analysing a sample shop, as the
-// screen shows it, saved to a PNG (docs/screenshot.png). Run it under a real
-// X server, e.g. scripts/take-screenshot.sh (Xvfb).
+// screen shows it, saved to a PNG (docs/screenshot.png); with --formatted,
+// with 编辑框4 switched to its formatted view (docs/screenshot-formatted.png).
+// Run it under a real X server, e.g. scripts/take-screenshot.sh (Xvfb).
+//   kessrune-screenshot [--formatted] OUT.png
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
@@ -9,7 +12,9 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
+#include "app/css_actions.h"
 #include "app/main_window.h"
 #include "app/program.h"
 #include "http/fetch.h"
@@ -17,8 +22,9 @@
 #include "samples/sample_shops.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kessrune-screenshot OUT.png\n");
+    const bool formatted = argc == 3 && std::strcmp(argv[1], "--formatted") == 0;
+    if (argc != 2 && !formatted) {
+        std::fprintf(stderr, "usage: kessrune-screenshot [--formatted] OUT.png\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -32,12 +38,15 @@ int main(int argc, char** argv) {
     }
     auto window = kessrune::createMainWindow();
     kessrune::showCentred(*window);
-    const QString out = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[argc - 1]);
     int status = 1;
     QTimer::singleShot(300, window.get(), [&] {
         const auto& shop = kessrune::samples::sampleShops()[0];
         window->addressBox()->setText(QString::fromStdString(server.shopAddress(shop)));
         window->analyzeButton()->click();
+        if (formatted) {
+            window->findChild<kessrune::CssActions*>()->formatAction()->trigger();
+        }
         QTest::qWait(500);  // let everything paint
         const QPixmap shot = window->screen()->grabWindow(window->winId());
         status = shot.save(out, "PNG") ? 0 : 1;
