@@ -229,6 +229,11 @@ const std::string& SampleServer::failure() const {
 }
 
 void SampleServer::stop() {
+    // The listening socket goes first: a connection whose delay the stop cuts
+    // short then finds the server gone and closes, instead of waiting out
+    // the keep-alive time for a request that never comes.
+    if (state_->http.running())
+        state_->http.server().stop();
     state_->setStopping(true);
     state_->http.stop();
 }
