@@ -10,6 +10,7 @@
 #include "cli/batch_output.h"
 #include "cli/interrupt.h"
 #include "cli/json_output.h"
+#include "cli/sheet_output.h"
 #include "cli/shop_json.h"
 #include "http/charset.h"
 #include "keep/atomic_file.h"
@@ -181,6 +182,8 @@ int runBatchCommand(const BatchCommand& command, std::FILE* out, std::FILE* err)
     errors.progress(progressLine(progress, since(started)));
 
     runBatch(command.addresses, options, [&](std::size_t, ShopRun&& run) {
+        if (command.format)
+            formatRunCss(run);
         std::string file;
         if (folder)
             file = folder->save(run);

@@ -14,9 +14,10 @@ namespace kessrune {
 struct BatchCommand {
     std::vector<std::string> addresses;  // UTF-8, as given
     int jobs = 4;
-    bool json = false;   // JSON Lines on standard output instead of shop lines
-    bool gbk = false;    // saved sheets as GBK
-    bool trace = false;  // every request and step on standard error, "[n] " before it
+    bool json = false;    // JSON Lines on standard output instead of shop lines
+    bool gbk = false;     // saved sheets as GBK
+    bool format = false;  // every sheet formatted
+    bool trace = false;   // every request and step on standard error, "[n] " before it
     std::optional<std::chrono::milliseconds> maxTime;  // per shop
     std::optional<std::filesystem::path> outputDir;    // DIR/<host>.css and DIR/index.json
     bool progress = false;                             // a progress line on standard error

@@ -20,9 +20,11 @@
 #include "cli/address_list.h"
 #include "cli/batch_command.h"
 #include "cli/json_output.h"
+#include "cli/sheet_output.h"
 #include "cli/shop_json.h"
 #include "cli/shop_run.h"
 #include "http/charset.h"
+#include "keep/atomic_file.h"
 #include "kessrune/version.h"
 
 namespace {
@@ -124,7 +126,23 @@ int main(int argc, char** argv) {
         "Save each shop's style sheet as DIR/<host>.css (UTF-8; GBK with --gbk) and "
         "DIR/index.json with the JSON objects of every shop.",
         "DIR");
+    const QCommandLineOption formatOption(
+        "format",
+        "Format the CSS: each rule and declaration on a line of its own, nested blocks "
+        "indented; wherever the CSS is written.");
+    const QCommandLineOption outputOption(
+        QStringList{"o", "output"},
+        "Write what standard output would get into FILE instead, whole or not at all.", "FILE");
+    const QCommandLineOption saveWithImagesOption(
+        "save-with-images",
+        "Save the style sheet as DIR/style.css with each image it uses under DIR/images/, "
+        "its urls rewritten to them; the CSS is then not printed. Exit status 0 when the "
+        "sheet is saved; each image that failed is told on standard error.",
+        "DIR");
     parser.addOption(jsonOption);
+    parser.addOption(formatOption);
+    parser.addOption(outputOption);
+    parser.addOption(saveWithImagesOption);
     parser.addOption(inputOption);
     parser.addOption(jobsOption);
     parser.addOption(outputDirOption);
@@ -162,6 +180,32 @@ int main(int argc, char** argv) {
     const QStringList positional = parser.positionalArguments();
     const bool batch =
         positional.size() > 1 || parser.isSet(inputOption) || parser.isSet(outputDirOption);
+    if (batch && parser.isSet(saveWithImagesOption))
+        return usageError("--save-with-images takes one shop address");
+
+    // What would go to standard output goes into the -o file, which appears
+    // only once all of it is written.
+    std::optional<keep::AtomicFile> outputFile;
+    std::FILE* out = stdout;
+    if (parser.isSet(outputOption)) {
+        std::string error;
+        outputFile = keep::AtomicFile::create(parser.value(outputOption).toStdString(), error);
+        if (!outputFile)
+            return usageError(error);
+        out = outputFile->stream();
+    }
+    const auto finishOutput = [&](int status) {
+        std::fflush(out);
+        if (outputFile) {
+            const keep::FileWrite written = outputFile->commit();
+            if (!written.ok) {
+                writeLine(stderr, "kessrune-cli: " + written.error);
+                return status == kReady ? kFailed : status;
+            }
+        }
+        return status;
+    };
+
     if (batch) {
         BatchCommand command;
         for (const QString& a : positional)
@@ -180,8 +224,9 @@ int main(int argc, char** argv) {
         command.maxTime = options.maxTime;
         if (parser.isSet(outputDirOption))
             command.outputDir = parser.value(outputDirOption).toStdString();
+        command.format = parser.isSet(formatOption);
         command.progress = ::isatty(STDERR_FILENO) == 1;
-        return runBatchCommand(command, stdout, stderr);
+        return finishOutput(runBatchCommand(command, out, stderr));
     }
     if (positional.size() != 1)
         return usageError("no shop address given");
@@ -206,29 +251,39 @@ int main(int argc, char** argv) {
             std::fflush(stderr);
         };
     }
-    const ShopRun run = runShop(address, options);
+    ShopRun run = runShop(address, options);
+    if (parser.isSet(formatOption))
+        formatRunCss(run);
+    const bool saveWithImages = parser.isSet(saveWithImagesOption);
+    const bool gbk = parser.isSet(gbkOption);
 
     using namespace controls;
     if (json) {
-        JsonWriter writer(stdout);
+        JsonWriter writer(out);
         writeShopJson(writer, run, trace);
-        write(stdout, "\n");
+        write(out, "\n");
     } else {
         for (std::string_view box :
              {kShopNameLabel, kShopkeeperLabel, kTemplateLabel, kCssAddressBox}) {
             writeLine(stderr, utf8FromGbk(run.form.text(box)));
         }
         const Text& css = run.form.text(kCssCodeBox);
-        if (parser.isSet(gbkOption)) {
-            write(stdout, css);
+        if (saveWithImages) {
+            // The sheet goes into the folder, not to the terminal.
+        } else if (gbk) {
+            write(out, css);
         } else {
-            writeUtf8FromGbk(stdout, css);
+            writeUtf8FromGbk(out, css);
         }
     }
-    std::fflush(stdout);
     if (!run.ok()) {
+        const int status = finishOutput(kFailed);
         writeLine(stderr, "kessrune-cli: " + run.problem());
-        return kFailed;
+        return status;
     }
-    return kReady;
+    if (saveWithImages &&
+        !saveRunWithImages(run, parser.value(saveWithImagesOption).toStdString(), gbk, stderr)) {
+        return finishOutput(kFailed);
+    }
+    return finishOutput(kReady);
 }

@@ -129,7 +129,22 @@ AtomicFile::AtomicFile(AtomicFile&& other) noexcept
       temporary_(std::move(other.temporary_)),
       stream_(std::exchange(other.stream_, nullptr)) {}
 
+AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        file_ = std::move(other.file_);
+        folder_ = std::move(other.folder_);
+        temporary_ = std::move(other.temporary_);
+        stream_ = std::exchange(other.stream_, nullptr);
+    }
+    return *this;
+}
+
 AtomicFile::~AtomicFile() {
+    discard();
+}
+
+void AtomicFile::discard() {
     if (stream_ == nullptr)
         return;
     std::fclose(std::exchange(stream_, nullptr));

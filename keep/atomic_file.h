@@ -49,7 +49,7 @@ class AtomicFile {
     static std::optional<AtomicFile> create(const std::filesystem::path& file, std::string& error);
 
     AtomicFile(AtomicFile&& other) noexcept;
-    AtomicFile& operator=(AtomicFile&&) = delete;
+    AtomicFile& operator=(AtomicFile&& other) noexcept;
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
     ~AtomicFile();
@@ -60,6 +60,7 @@ class AtomicFile {
     FileWrite commit();
 
   private:
+    void discard();
     AtomicFile(std::filesystem::path file, std::filesystem::path folder,
                std::filesystem::path temporary, std::FILE* stream)
         : file_(std::move(file)),

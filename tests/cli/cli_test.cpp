@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "css/format.h"
 #include "kessrune/version.h"
 #include "samples/sample_server.h"
 #include "samples/sample_shops.h"
@@ -400,6 +401,8 @@ TEST_F(CliTest, UsageErrors) {
         {{"--no-such-option", "http://x.taobao.com/"}, 2},
         {{"--jobs", "0", "http://a.taobao.com/", "http://b.taobao.com/"}, 2},
         {{"--input", "/no/such/list.txt"}, 2},
+        {{"--save-with-images", "/tmp/x", "http://a.taobao.com/", "http://b.taobao.com/"}, 2},
+        {{"-o", "/dev/null/x.css", "http://a.taobao.com/"}, 2},
         {{"--output-dir", "/dev/null/shops", "http://a.taobao.com/"}, 2},
         {{"--json", QString::fromStdString(server.origin() + "/shop.example.com/")}, 2},
         {{QString::fromStdString(server.origin() + "/x.TAOBAO.com/")}, 2},
@@ -588,6 +591,55 @@ TEST_F(CliTest, InterruptWritesWhatFinished) {
             .array();
     ASSERT_EQ(index.size(), 1);
     EXPECT_EQ(text(index[0].toObject(), "file"), "127.0.0.1.css");
+}
+
+TEST_F(CliTest, FormattedCssIntoAFile) {
+    const SampleShop& shop = sampleShops()[1];
+    const std::string expected = css::formatSheet(shopFile(shop, "expected.css"));
+    ASSERT_NE(expected, shopFile(shop, "expected.css"));
+    QTemporaryDir tmp;
+    const std::string file = tmp.filePath("shop.css").toStdString();
+    Outcome run = runCli({"--format", "-o", QString::fromStdString(file),
+                          QString::fromStdString(server.shopAddress(shop))});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(fileText(file), expected);
+
+    // A failed run writes what standard output would have had: nothing.
+    Outcome failed = runCli({"-o", QString::fromStdString(file),
+                             QString::fromStdString(server.origin() + "/gone.taobao.com/")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(fileText(file), "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path().toStdString()), {}), 1);
+}
+
+TEST_F(CliTest, SavesTheSheetWithItsImages) {
+    const std::string sheet = server.origin() + "/img.taobao.com/s.css";
+    server.addPage("/img.taobao.com/",
+                   testing::gbk("<div class=\"shop-name\"><a>图</a><i></i>进入店铺</div>"
+                                "<div class=\"seller\">掌柜：x</a>wangwang</div>"
+                                "system module 模块自定义（设计师）css输出 <link href=\"" +
+                                sheet + "\"> GLOBAL"));
+    server.addPage("/img.taobao.com/s.css",
+                   "#page #content a{background:url(i/a.png)}b{background:url(\"i/no.png\")}"
+                   "c{background:url(data:image/png;base64,AAAA)}",
+                   "text/css");
+    server.addPage("/img.taobao.com/i/a.png", std::string("\x89PNG\0x", 6), "image/png");
+    QTemporaryDir tmp;
+    const std::string dir = tmp.filePath("shop").toStdString();
+    Outcome run = runCli({"--save-with-images", QString::fromStdString(dir),
+                          QString::fromStdString(server.origin() + "/img.taobao.com/")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");  // the sheet is in the folder
+    EXPECT_EQ(fileText(dir + "/style.css"),
+              " a{background:url(\"images/a.png\")}b{background:url(\"" + server.origin() +
+                  "/img.taobao.com/i/no.png\")}c{background:url(data:image/png;base64,AAAA)}");
+    EXPECT_EQ(fileText(dir + "/images/a.png"), std::string("\x89PNG\0x", 6));
+    EXPECT_NE(run.err.find("kessrune-cli: image not saved: " + server.origin() +
+                           "/img.taobao.com/i/no.png: HTTP 404\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("with 1 of 2 images"), std::string::npos) << run.err;
 }
 
 }  // namespace
