@@ -16,6 +16,8 @@
 
 namespace kessrune::samples {
 
+constexpr std::size_t kServerThreads = 64;
+
 namespace {
 
 struct Page {
@@ -198,6 +200,10 @@ SampleServer::SampleServer(ServerOptions options) : state_(std::make_unique<Stat
     // Headers and body go out in separate writes; without this each response
     // would wait for the client's delayed acknowledgement.
     server.set_tcp_nodelay(true);
+    // A pool for many clients at once (a batch of eight shops keeps up to
+    // sixteen connections): with eight threads the ninth connection would
+    // wait out another's keep-alive.
+    state_->http.setThreads(kServerThreads);
     server.new_task_queue = [made = server.new_task_queue, state = state_.get()] {
         return new AcceptQueue(made(), *state);
     };

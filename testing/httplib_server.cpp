@@ -34,7 +34,7 @@ void HttplibServer::prepareServer() {
     });
     server_->new_task_queue = [this] {
         loopRunning();
-        return new httplib::ThreadPool(CPPHTTPLIB_THREAD_POOL_COUNT);
+        return new httplib::ThreadPool(threads_);
     };
 }
 

@@ -31,6 +31,10 @@ class HttplibServer : public LoopbackServer {
     ~HttplibServer() override;  // stops
 
     httplib::Server& server() { return *server_; }
+    // The threads that serve connections, each holding one kept-alive
+    // connection until it closes or falls idle (cpp-httplib's default is
+    // eight); set before start().
+    void setThreads(std::size_t threads) { threads_ = threads; }
     // "<http or https>://127.0.0.1:<port><path>"
     std::string url(std::string_view path = "/") const;
 
@@ -45,6 +49,7 @@ class HttplibServer : public LoopbackServer {
     std::unique_ptr<httplib::Server> server_;
     std::string scheme_ = "http";
     std::string loadFailure_;
+    std::size_t threads_ = CPPHTTPLIB_THREAD_POOL_COUNT;
 };
 
 // An HTTPS server that is serving once constructed; the constructor throws
