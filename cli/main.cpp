@@ -278,7 +278,8 @@ int main(int argc, char** argv) {
     }
     if (!run.ok()) {
         const int status = finishOutput(kFailed);
-        writeLine(stderr, "kessrune-cli: " + run.problem());
+        // A page may have put control characters into an address it quotes.
+        writeLine(stderr, "kessrune-cli: " + visible(run.problem()));
         return status;
     }
     if (saveWithImages &&

@@ -238,6 +238,14 @@ TEST_F(CliTest, HostilePageAddsNoHeaderLine) {
     // The sample server decodes %XX in the values it logs, so the Referer's
     // exact bytes are the fetch tests' affair; here: one line, the page's.
     EXPECT_EQ(seen.back().header("Referer"), sheet + testing::kInjectedLines);
+
+    // The reason line quotes the page's address with its line breaks
+    // written out: one line still, and nothing on it starts a line of its own.
+    Outcome plain = runCli({QString::fromStdString(server.origin() + "/hostile.taobao.com/")});
+    EXPECT_EQ(plain.status, 1);
+    const std::string reason = plain.err.substr(plain.err.rfind("kessrune-cli: "));
+    EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), 1) << reason;
+    EXPECT_NE(reason.find("a.css?v=1\\r\\nX-Injected: from-page"), std::string::npos) << reason;
 }
 
 // The address as typed: white space around it goes; control characters
