@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/inputs.h"
 #include "bench/ratio.h"
 #include "css/format.h"
 #include "css/urls.h"
@@ -84,14 +85,7 @@ std::string minifiedSheet(std::size_t size) {
     return out;
 }
 
-std::string repeated(std::string_view unit, std::size_t size) {
-    std::string out;
-    out.reserve(size + unit.size());
-    while (out.size() < size)
-        out += unit;
-    out.resize(size);
-    return out;
-}
+using bench::repeated;
 
 // Inputs are built once per kind and size and kept for the whole run.
 const std::string& input(std::string_view kind, std::size_t size) {

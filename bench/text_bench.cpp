@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/inputs.h"
 #include "bench/ratio.h"
 #include "text/markers.h"
 #include "text/text.h"
@@ -179,14 +180,7 @@ KESSRUNE_RATIO("replaceText prefix, exact / find-and-append loop", "BM_cssReplac
 // algorithm and not a change of cache level.
 constexpr std::size_t kSmall = 2 * kMiB;
 
-std::string repeated(std::string_view unit, std::size_t size) {
-    std::string out;
-    out.reserve(size + unit.size());
-    while (out.size() < size)
-        out += unit;
-    out.resize(size);
-    return out;
-}
+using bench::repeated;
 
 // Inputs are built once per kind and size and kept for the whole run.
 const std::string& input(std::string_view kind, std::size_t size) {

@@ -1,11 +1,9 @@
 #include "cli/address_argument.h"
 
+#include "text/ascii.h"
+
 namespace kessrune {
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 bool isControl(unsigned char c) {
     return c < 0x20 || c == 0x7f;
@@ -110,9 +108,9 @@ AddressArgument checkAddressArgument(std::string_view raw) {
         result.problem = "the address is not valid UTF-8";
         return result;
     }
-    while (!raw.empty() && isBlank(raw.front()))
+    while (!raw.empty() && isAsciiSpace(raw.front()))
         raw.remove_prefix(1);
-    while (!raw.empty() && isBlank(raw.back()))
+    while (!raw.empty() && isAsciiSpace(raw.back()))
         raw.remove_suffix(1);
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const auto c = static_cast<unsigned char>(raw[i]);

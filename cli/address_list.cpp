@@ -5,12 +5,10 @@
 #include <cstring>
 #include <memory>
 
+#include "text/ascii.h"
+
 namespace kessrune {
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
 
 struct CloseFile {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -27,7 +25,7 @@ std::vector<std::string> addressLines(std::string_view text) {
         if (line.ends_with('\r'))
             line.remove_suffix(1);
         std::size_t first = 0;
-        while (first < line.size() && isBlank(line[first]))
+        while (first < line.size() && isAsciiSpace(line[first]))
             ++first;
         if (first == line.size() || line[first] == '#')
             continue;

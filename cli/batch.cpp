@@ -100,11 +100,9 @@ std::size_t runBatch(const std::vector<std::string>& addresses, const BatchOptio
             done(at - 1, std::move(run));
             ++handedOn;
             lock.lock();
-        } else if (skipped[at]) {
-            ++at;
         } else {
-            // Every worker has ended: what is missing was never started (a
-            // stop), and what finished after a gap is still handed on.
+            // Cut short by a stop, or never started once the workers ended:
+            // nothing to hand on, and what finished after it still is.
             ++at;
         }
     }

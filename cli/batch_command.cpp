@@ -12,6 +12,7 @@
 #include "cli/json_output.h"
 #include "cli/sheet_output.h"
 #include "cli/shop_json.h"
+#include "cli/stream_output.h"
 #include "http/charset.h"
 #include "keep/atomic_file.h"
 
@@ -21,10 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using keep::AtomicFile;
 using keep::FileWrite;
-
-void write(std::FILE* to, std::string_view bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), to);
-}
 
 std::chrono::milliseconds since(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
@@ -39,8 +36,7 @@ class ErrorStream {
     void line(std::string_view text) {
         std::lock_guard lock(mutex_);
         clearProgress();
-        write(err_, text);
-        write(err_, "\n");
+        writeLine(err_, text);
         drawProgress();
     }
     void progress(std::string line) {
@@ -60,11 +56,11 @@ class ErrorStream {
   private:
     void clearProgress() {
         if (progress_ && !progressLine_.empty())
-            write(err_, "\r\x1b[K");
+            writeBytes(err_, "\r\x1b[K");
     }
     void drawProgress() {
         if (progress_ && !progressLine_.empty())
-            write(err_, progressLine_);
+            writeBytes(err_, progressLine_);
         std::fflush(err_);
     }
 
@@ -103,7 +99,7 @@ class OutputFolder {
         if (file) {
             const Text& css = run.form.text(controls::kCssCodeBox);
             if (gbk_) {
-                write(file->stream(), css);
+                writeBytes(file->stream(), css);
             } else {
                 writeUtf8FromGbk(file->stream(), css);
             }
@@ -117,14 +113,14 @@ class OutputFolder {
     }
 
     void index(const ShopRun& run, const std::string& file) {
-        write(index_.stream(), first_ ? "[\n" : ",\n");
+        writeBytes(index_.stream(), first_ ? "[\n" : ",\n");
         first_ = false;
         JsonWriter json(index_.stream());
         writeShopJson(json, run, withSteps_, &file);
     }
 
     FileWrite finish() {
-        write(index_.stream(), first_ ? "[]\n" : "\n]\n");
+        writeBytes(index_.stream(), first_ ? "[]\n" : "\n]\n");
         return index_.commit();
     }
 
@@ -150,7 +146,7 @@ int runBatchCommand(const BatchCommand& command, std::FILE* out, std::FILE* err)
             ? OutputFolder::open(*command.outputDir, command.gbk, command.trace, folderError)
             : std::nullopt;
     if (command.outputDir && !folder) {
-        write(err, "kessrune-cli: " + folderError + "\n");
+        writeLine(err, "kessrune-cli: " + folderError);
         return kBatchUsage;
     }
 
@@ -191,9 +187,9 @@ int runBatchCommand(const BatchCommand& command, std::FILE* out, std::FILE* err)
         if (command.json) {
             JsonWriter json(out);
             writeShopJson(json, run, command.trace);
-            write(out, "\n");
+            writeBytes(out, "\n");
         } else {
-            write(out, shopLine(run) + "\n");
+            writeLine(out, shopLine(run));
         }
         std::fflush(out);
         if (folder)
@@ -205,11 +201,11 @@ int runBatchCommand(const BatchCommand& command, std::FILE* out, std::FILE* err)
     if (folder) {
         const FileWrite index = folder->finish();
         if (!index.ok) {
-            write(err, "kessrune-cli: " + index.error + "\n");
+            writeLine(err, "kessrune-cli: " + index.error);
             status = kBatchSomeFailed;
         }
     }
-    write(err, summaryLine(counts, since(started)) + "\n");
+    writeLine(err, summaryLine(counts, since(started)));
     if (watch.signal() != 0)
         status = 128 + watch.signal();
     return status;

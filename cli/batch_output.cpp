@@ -34,13 +34,6 @@ std::string safeStem(std::string_view host) {
     return stem.empty() ? "shop" : stem;
 }
 
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = asciiLower(c);
-    return out;
-}
-
 }  // namespace
 
 std::string_view shopNameOf(const ShopRun& run) {
@@ -92,12 +85,7 @@ std::string summaryLine(const BatchCounts& counts, std::chrono::milliseconds ela
 }
 
 std::string SheetNames::take(std::string_view addressUtf8) {
-    const std::string stem = safeStem(urlHost(addressUtf8));
-    for (int n = 1;; ++n) {
-        std::string name = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".css";
-        if (taken_.insert(lowered(name)).second)
-            return name;
-    }
+    return names_.claim(safeStem(urlHost(addressUtf8)) + ".css");
 }
 
 }  // namespace kessrune

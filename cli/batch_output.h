@@ -5,11 +5,11 @@
 
 #include <chrono>
 #include <cstddef>
-#include <set>
 #include <string>
 #include <string_view>
 
 #include "cli/shop_run.h"
+#include "keep/file_names.h"
 
 namespace kessrune {
 
@@ -48,7 +48,7 @@ class SheetNames {
     std::string take(std::string_view addressUtf8);
 
   private:
-    std::set<std::string> taken_;  // lowercased: case-insensitive folders
+    keep::FileNamer names_;
 };
 
 }  // namespace kessrune

@@ -23,6 +23,7 @@
 #include "cli/sheet_output.h"
 #include "cli/shop_json.h"
 #include "cli/shop_run.h"
+#include "cli/stream_output.h"
 #include "http/charset.h"
 #include "keep/atomic_file.h"
 #include "kessrune/version.h"
@@ -34,15 +35,6 @@ using namespace kessrune;
 constexpr int kReady = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-
-void write(std::FILE* to, std::string_view bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), to);
-}
-
-void writeLine(std::FILE* to, std::string_view bytes) {
-    write(to, bytes);
-    write(to, "\n");
-}
 
 int usageError(std::string_view message) {
     std::fprintf(stderr, "kessrune-cli: %.*s\nTry 'kessrune-cli --help'.\n",
@@ -261,7 +253,7 @@ int main(int argc, char** argv) {
     if (json) {
         JsonWriter writer(out);
         writeShopJson(writer, run, trace);
-        write(out, "\n");
+        writeBytes(out, "\n");
     } else {
         for (std::string_view box :
              {kShopNameLabel, kShopkeeperLabel, kTemplateLabel, kCssAddressBox}) {
@@ -271,7 +263,7 @@ int main(int argc, char** argv) {
         if (saveWithImages) {
             // The sheet goes into the folder, not to the terminal.
         } else if (gbk) {
-            write(out, css);
+            writeBytes(out, css);
         } else {
             writeUtf8FromGbk(out, css);
         }

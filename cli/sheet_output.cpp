@@ -5,19 +5,12 @@
 
 #include "analysis/controls.h"
 #include "cli/address_argument.h"
+#include "cli/stream_output.h"
 #include "css/format.h"
 #include "http/charset.h"
 #include "keep/sheet_folder.h"
 
 namespace kessrune {
-namespace {
-
-void writeLine(std::FILE* to, std::string_view line) {
-    std::fwrite(line.data(), 1, line.size(), to);
-    std::fputc('\n', to);
-}
-
-}  // namespace
 
 void formatRunCss(ShopRun& run) {
     const Text& css = run.form.text(controls::kCssCodeBox);

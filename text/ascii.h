@@ -27,6 +27,10 @@ constexpr bool isAsciiLetter(char c) {
 constexpr bool isAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
+// Space, tab, CR, LF, vertical tab and form feed.
+constexpr bool isAsciiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 // 0-9, a-f and A-F.
 constexpr bool isAsciiHexDigit(char c) {
     return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
